@@ -1,0 +1,29 @@
+// Resource and command ids; the numbers are fixed by the program's files and peers.
+#pragma once
+
+// Icons
+#define IDI_QUILLMATE 137
+#define IDI_HISTORY_1 138
+#define IDI_HISTORY_2 139
+#define IDI_HISTORY_3 140
+#define IDI_HISTORY_OFF 141
+
+// Menus
+#define IDR_COMMAND_MENU 131
+#define IDR_TEXT_MENU 147
+
+// Commands (WM_COMMAND ids of the main window)
+#define IDM_QUIT 40001
+#define IDM_ABOUT 40002
+#define IDM_SETTINGS 40003
+#define IDM_HOTKEYS 40004
+#define IDM_TEXT_NONE 40007
+#define IDM_REGISTER_TEXT 40031
+#define IDM_IP_ADDRESS 40034
+#define IDM_DATE_TIME 40045
+#define IDM_EDIT_REGISTERED 40049
+#define IDM_CLEAR_HISTORY 40050
+#define IDM_HISTORY_ON_OFF 40054
+#define IDM_CLEAR_CLIPBOARD 40055
+#define IDM_TEXT_MENU 40056
+#define IDM_COMMAND_MENU 40057

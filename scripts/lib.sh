@@ -1,0 +1,92 @@
+# Shared shell functions of the build and test scripts: build trees, Xvfb and the Wine prefix.
+# Sourced, never run. Every process started here is stopped by its own id.
+
+QM_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+QM_BUILD=${QM_BUILD:-$QM_ROOT/build}
+QM_WINE64=/usr/lib/wine/wine64
+QM_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+
+qm_build_tree() {  # tree: native | win64 | win32
+    local tree=$1 dir=$QM_BUILD/$1 args=()
+    case $tree in
+        win64) args=(-DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/toolchain-win64.cmake") ;;
+        win32) args=(-DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/toolchain-win32.cmake") ;;
+    esac
+    local gen=()
+    command -v ninja >/dev/null && gen=(-G Ninja)
+    mkdir -p "$QM_BUILD"
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        cmake -S "$QM_ROOT" -B "$dir" "${gen[@]}" "${args[@]}" >"$QM_BUILD/configure-$tree.log" 2>&1 ||
+            { cat "$QM_BUILD/configure-$tree.log"; return 1; }
+    fi
+    cmake --build "$dir" -j "$(nproc)"
+}
+
+# Starts Xvfb on the first free display; sets DISPLAY and QM_XVFB_PID.
+qm_start_xvfb() {
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        QM_XVFB_PID=$!
+        local i
+        for i in $(seq 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+        if kill -0 "$QM_XVFB_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+    done
+    echo "no free display for Xvfb" >&2
+    return 1
+}
+
+qm_stop_xvfb() {
+    [ -n "${QM_XVFB_PID:-}" ] && kill "$QM_XVFB_PID" 2>/dev/null && wait "$QM_XVFB_PID" 2>/dev/null
+    QM_XVFB_PID=
+}
+
+# Sets the Wine environment for a prefix (default: the win64 tree's private prefix) and
+# initialises the prefix once. The wineserver and desktop processes are started with their
+# output on /dev/null so that no later reader of a Wine process's output waits for them.
+qm_wine_env() {
+    export WINEPREFIX=${1:-$QM_BUILD/win64/wineprefix}
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export LC_ALL=ja_JP.UTF-8
+    export WINEARCH=win64
+    mkdir -p "$WINEPREFIX"
+    "$QM_WINESERVER" -p >/dev/null 2>&1 </dev/null
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "initialising the Wine prefix $WINEPREFIX" >&2
+        "$QM_WINE64" wineboot -i >/dev/null 2>&1 </dev/null
+    else
+        "$QM_WINE64" wineboot >/dev/null 2>&1 </dev/null
+    fi
+}
+
+qm_stop_wine() {
+    [ -n "${WINEPREFIX:-}" ] || return 0
+    "$QM_WINESERVER" -k >/dev/null 2>&1 </dev/null
+    "$QM_WINESERVER" -w >/dev/null 2>&1 </dev/null
+}
+
+# Appends "suite passed failed" to the results file that test.sh sums.
+qm_record() {
+    mkdir -p "$QM_BUILD"
+    echo "$1 $2 $3" >>"${QM_RESULTS:-$QM_BUILD/results.txt}"
+}
+
+# Sums the GoogleTest summary of one executable's output: prints "passed failed".
+qm_gtest_counts() {
+    local out=$1 passed failed
+    passed=$(grep -E '^\[  PASSED  \] [0-9]+ test' "$out" | tail -1 | sed -E 's/^\[  PASSED  \] ([0-9]+).*/\1/')
+    failed=$(grep -E '^\[  FAILED  \] [0-9]+ test' "$out" | tail -1 | sed -E 's/^\[  FAILED  \] ([0-9]+).*/\1/')
+    passed=${passed:-0}
+    failed=${failed:-0}
+    # A run that ended without its summary (a crash) counts as one failure.
+    grep -qE '^\[==========\] [0-9]+ tests? from .* ran' "$out" || failed=$((failed + 1))
+    echo "$passed $failed"
+}

@@ -1,0 +1,37 @@
+// System toolkit: trace sink, paths beside the executable, and the only code that opens the
+// clipboard.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+// printf-style line of at most 1023 characters to the debugger output; returns the formatter's
+// result.
+int Trace(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// Paths beside the executable come from here only. Tests point them at a folder of their own by
+// naming a fake module path; a null path restores the real one.
+void SetModulePathOverride(const char* modulePath);
+
+// The executable's path with its extension replaced by ext (".ini", ".hst", ".use"),
+// lower-cased. False when the module path cannot be obtained or does not fit.
+bool BuildModuleSiblingPath(char* buffer, size_t size, const char* ext);
+
+// The executable's folder, without a trailing separator, case kept.
+bool GetModuleFolder(char* buffer, size_t size);
+
+// Empties the clipboard and publishes text as CF_TEXT. owner may be null.
+bool SetClipboardText(HWND owner, const char* text);
+
+// A private copy of one clipboard format: the global block's bytes followed by one NUL byte,
+// so a CF_TEXT block lacking its own NUL is still read safely. Empty when the format is
+// absent, empty, or the clipboard cannot be opened.
+std::vector<char> ReadClipboardFormat(HWND owner, UINT format);
+
+// Empties the clipboard; false when it could not be opened.
+bool ClearClipboard(HWND owner);

@@ -1,0 +1,36 @@
+# Test executables: one ctest entry per executable (every Wine start costs about a second).
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB QM_PURE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
+
+# The pure modules' tests: natively with sanitizers, and again under Wine in the win64 tree.
+add_executable(pure_tests ${QM_PURE_TEST_SOURCES})
+qm_target_flags(pure_tests)
+target_link_libraries(pure_tests PRIVATE qm_pure gtest_main)
+add_test(NAME pure_tests COMMAND pure_tests)
+
+if(QM_TREE STREQUAL "win64")
+  file(GLOB QM_WIN_SUPPORT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
+  add_library(qm_win_support STATIC ${QM_WIN_SUPPORT_SOURCES})
+  qm_target_flags(qm_win_support)
+  target_link_libraries(qm_win_support PUBLIC qm_glue gtest)
+
+  # Each Windows test file is an executable of its own: windows, hotkeys and the clipboard are
+  # process-wide, so the suites stay out of each other's way.
+  file(GLOB QM_WIN_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+  foreach(src ${QM_WIN_TEST_SOURCES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(win_${name} ${src} $<TARGET_OBJECTS:qm_res>)
+    qm_target_flags(win_${name})
+    target_link_libraries(win_${name} PRIVATE qm_win_support gtest_main)
+    add_test(NAME win_${name} COMMAND win_${name})
+  endforeach()
+
+  if(EXISTS ${CMAKE_SOURCE_DIR}/tests/driver/qmdriver.cpp)
+    add_executable(qmdriver ${CMAKE_SOURCE_DIR}/tests/driver/qmdriver.cpp)
+    qm_target_flags(qmdriver)
+    target_link_libraries(qmdriver PRIVATE user32 kernel32)
+  endif()
+endif()

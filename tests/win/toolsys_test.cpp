@@ -48,23 +48,25 @@ TEST(Clipboard, AbsentFormatGivesNothingAndClearEmpties) {
 }
 
 TEST(Clipboard, BlockWithoutNulIsReadInsideItsCopy) {
-    // Another program may publish CF_TEXT without a terminating NUL.
+    // Another program may publish data without a terminating NUL. Wine re-terminates CF_TEXT
+    // through its conversions, so a private format carries the unterminated bytes.
+    UINT format = RegisterClipboardFormatA("QuillmateUnterminated");
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 3);
     ASSERT_NE(block, nullptr);
     std::memcpy(GlobalLock(block), "abc", 3);
     GlobalUnlock(block);
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
-    SetClipboardData(CF_TEXT, block);
+    SetClipboardData(format, block);
     CloseClipboard();
-    std::vector<char> copy = ReadClipboardFormat(nullptr, CF_TEXT);
+    std::vector<char> copy = ReadClipboardFormat(nullptr, format);
     ASSERT_GE(copy.size(), 4u);
     EXPECT_EQ(copy.back(), '\0');
     EXPECT_EQ(std::string(copy.data(), 3), "abc");
 }
 
 TEST(Trace, ReturnsTheFormattersResult) {
-    EXPECT_EQ(Trace("%s(%d) : %s \r\n", "TOOLS/toolsys", 3054, "x"), 23);
+    EXPECT_EQ(Trace("%s(%d) : %s \r\n", "TOOLS/toolsys", 3054, "x"), 26);
     std::string longLine(3000, 'a');
     EXPECT_EQ(Trace("%s", longLine.c_str()), 3000);
 }

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build and the tests need, when missing, and generates the
+# ja_JP.UTF-8 locale (Wine takes code page 932 from it). Needs root only when something is missing.
+set -u
+export DEBIAN_FRONTEND=noninteractive
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+
+need=()
+for pkg in mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth \
+           xclip xdotool locales imagemagick googletest cmake ninja-build g++ python3 file; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need+=("$pkg")
+done
+if [ ${#need[@]} -gt 0 ]; then
+    echo "installing: ${need[*]}"
+    "${sudo_cmd[@]}" apt-get update -q >/dev/null || { echo "apt-get update failed" >&2; exit 1; }
+    "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${need[@]}" \
+        >/tmp/quillmate-apt.log 2>&1 || { tail -n 40 /tmp/quillmate-apt.log; exit 1; }
+fi
+
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    "${sudo_cmd[@]}" sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen ||
+        echo 'ja_JP.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+    "${sudo_cmd[@]}" locale-gen >/dev/null || { echo "locale-gen failed" >&2; exit 1; }
+fi

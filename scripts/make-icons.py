@@ -1,0 +1,236 @@
+#!/usr/bin/env python3
+"""Writes the program's 16-colour .ico files into res/icons/ from the pixel maps below.
+
+Run it again after editing a map and commit the regenerated files with it:
+    python3 scripts/make-icons.py [output-folder]
+
+One character is one pixel: '.' is transparent, every other character names a colour of the
+standard 16-colour palette (see COLOURS). The output is the same byte for byte on every run.
+"""
+
+import os
+import struct
+import sys
+
+# (character, RGB) in palette order; the index in this list is the 4-bit pixel value.
+COLOURS = [
+    ("K", (0x00, 0x00, 0x00)),  # black
+    ("r", (0x80, 0x00, 0x00)),  # dark red
+    ("g", (0x00, 0x80, 0x00)),  # dark green
+    ("y", (0x80, 0x80, 0x00)),  # dark yellow
+    ("b", (0x00, 0x00, 0x80)),  # dark blue
+    ("m", (0x80, 0x00, 0x80)),  # dark magenta
+    ("c", (0x00, 0x80, 0x80)),  # dark cyan
+    ("s", (0xC0, 0xC0, 0xC0)),  # silver
+    ("d", (0x80, 0x80, 0x80)),  # dark grey
+    ("R", (0xFF, 0x00, 0x00)),  # red
+    ("G", (0x00, 0xFF, 0x00)),  # green
+    ("Y", (0xFF, 0xFF, 0x00)),  # yellow
+    ("B", (0x00, 0x00, 0xFF)),  # blue
+    ("M", (0xFF, 0x00, 0xFF)),  # magenta
+    ("C", (0x00, 0xFF, 0xFF)),  # cyan
+    ("W", (0xFF, 0xFF, 0xFF)),  # white
+]
+TRANSPARENT = "."
+INDEX = {ch: i for i, (ch, _) in enumerate(COLOURS)}
+
+CLIPBOARD_32 = [
+    ".............dddddd.............",
+    "............dWWWWWWd............",
+    "............dssKKssd............",
+    "............dssKKssd............",
+    "...KKKKKKKKKdssssssdKKKKKKKKK...",
+    "..KyyyyyyydddssssssdddyyyyyyyK..",
+    "..KyyyyyydWWWssssssWWWdyyyyyyK..",
+    "..KyyyyyydssssssssssssdyyyyyyK..",
+    "..KyyyyWWdssssssssssssdWWyyyyK..",
+    "..KyyyyWWddddddddddddddWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyWWWWWWWWWWWWWWWWWWdyyyK..",
+    "..KyyyyyddddddddddddddddddyyyK..",
+    "..KyyyyyyyyyyyyyyyyyyyyyyyyyyK..",
+    "..KyyyyyyyyyyyyyyyyyyyyyyyyyyK..",
+    "...KKKKKKKKKKKKKKKKKKKKKKKKKK...",
+]
+
+CLIPBOARD_16 = [
+    "......dddd......",
+    ".....dsKKsd.....",
+    "..KKdssssssdKK..",
+    ".KyydssssssdyyK.",
+    ".KyyWddddddWyyK.",
+    ".KyyWWWWWWWWyyK.",
+    ".KyyWWWWWWWWyyK.",
+    ".KyyWWWWWWWWyyK.",
+    ".KyyWWWWWWWWyyK.",
+    ".KyyWWWWWWWWyyK.",
+    ".KyyWWWWWWWWyyK.",
+    ".KyyWWWWWWWWyyK.",
+    ".KyyWWWWWWWWyyK.",
+    ".KyyWWWWWWWWyyK.",
+    ".KyyyyyyyyyyyyK.",
+    "..KKKKKKKKKKKK..",
+]
+
+# The text written on the sheet; animation frame n shows its first n lines (top down).
+TEXT_16 = [
+    "................",
+    "................",
+    "................",
+    "................",
+    "................",
+    "................",
+    ".....KKKKKK.....",
+    "................",
+    ".....KKKKKK.....",
+    "................",
+    ".....KKKK.......",
+    "................",
+    "................",
+    "................",
+    "................",
+    "................",
+]
+
+PROHIBITION_16 = [
+    "......RRRR......",
+    "....RRRRRRRR....",
+    "...RRRR..RRRR...",
+    "..RRR......RRR..",
+    ".RRRRR......RRR.",
+    ".RR.RRR......RR.",
+    "RRR..RRR.....RRR",
+    "RR....RRR.....RR",
+    "RR.....RRR....RR",
+    "RRR.....RRR..RRR",
+    ".RR......RRR.RR.",
+    ".RRR......RRRRR.",
+    "..RRR......RRR..",
+    "...RRRR..RRRR...",
+    "....RRRRRRRR....",
+    "......RRRR......",
+]
+
+
+def check_map(pixels):
+    """Rejects ragged or non-square maps and characters outside the palette."""
+    size = len(pixels)
+    for y, row in enumerate(pixels):
+        if len(row) != size:
+            raise ValueError(f"row {y} has {len(row)} pixels, expected {size}")
+        for ch in row:
+            if ch != TRANSPARENT and ch not in INDEX:
+                raise ValueError(f"row {y}: '{ch}' is not a palette character")
+    return pixels
+
+
+def overlay(base, top):
+    """The base map with every non-transparent pixel of top painted over it."""
+    return [
+        "".join(b if t == TRANSPARENT else t for b, t in zip(base_row, top_row))
+        for base_row, top_row in zip(check_map(base), check_map(top))
+    ]
+
+
+def first_lines(text, count):
+    """The text map keeping only its first count rows that hold ink."""
+    kept = []
+    for row in text:
+        inked = row.strip(TRANSPARENT) != ""
+        if inked and count > 0:
+            kept.append(row)
+            count -= 1
+        else:
+            kept.append(TRANSPARENT * len(row))
+    return kept
+
+
+def pack_xor(pixels):
+    """4-bit colour rows, bottom row first, each padded to a multiple of 4 bytes."""
+    size = len(pixels)
+    stride = (size * 4 + 31) // 32 * 4
+    out = bytearray()
+    for row in reversed(pixels):
+        values = [0 if ch == TRANSPARENT else INDEX[ch] for ch in row]
+        line = bytearray((values[x] << 4) | values[x + 1] for x in range(0, size, 2))
+        out += line + bytes(stride - len(line))
+    return bytes(out)
+
+
+def pack_and(pixels):
+    """1-bit transparency rows (1 = transparent), bottom row first, padded to 4 bytes."""
+    size = len(pixels)
+    stride = (size + 31) // 32 * 4
+    out = bytearray()
+    for row in reversed(pixels):
+        line = bytearray((size + 7) // 8)
+        for x, ch in enumerate(row):
+            if ch == TRANSPARENT:
+                line[x // 8] |= 0x80 >> (x % 8)
+        out += line + bytes(stride - len(line))
+    return bytes(out)
+
+
+def image_data(pixels):
+    """One icon image: BITMAPINFOHEADER (height doubled for the mask), palette, XOR, AND."""
+    size = len(check_map(pixels))
+    xor_bits = pack_xor(pixels)
+    and_bits = pack_and(pixels)
+    header = struct.pack(
+        "<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, len(xor_bits) + len(and_bits), 0, 0, 0, 0
+    )
+    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for _, (r, g, b) in COLOURS)
+    return header + palette + xor_bits + and_bits
+
+
+def ico_file(images):
+    """An .ico holding the given pixel maps, in the given order."""
+    blobs = [image_data(pixels) for pixels in images]
+    out = struct.pack("<HHH", 0, 1, len(blobs))
+    offset = 6 + 16 * len(blobs)
+    for pixels, blob in zip(images, blobs):
+        size = len(pixels)
+        out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(blob), offset)
+        offset += len(blob)
+    return out + b"".join(blobs)
+
+
+def icons():
+    """File name -> the pixel maps of its images, largest first."""
+    return {
+        "quillmate.ico": [CLIPBOARD_32, CLIPBOARD_16],
+        "history1.ico": [overlay(CLIPBOARD_16, first_lines(TEXT_16, 1))],
+        "history2.ico": [overlay(CLIPBOARD_16, first_lines(TEXT_16, 2))],
+        "history3.ico": [overlay(CLIPBOARD_16, first_lines(TEXT_16, 3))],
+        "history_off.ico": [overlay(CLIPBOARD_16, PROHIBITION_16)],
+    }
+
+
+def main():
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "res", "icons")
+    os.makedirs(folder, exist_ok=True)
+    for name, images in icons().items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(ico_file(images))
+        print(f"{name}: " + ", ".join(f"{len(p)}x{len(p)}" for p in images))
+
+
+if __name__ == "__main__":
+    main()

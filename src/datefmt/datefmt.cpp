@@ -54,8 +54,9 @@ size_t PutChar(Output& out, const char* text) {
     return length;
 }
 
+// Character by character, so a name cut at the buffer's end keeps its leading characters.
 void PutText(Output& out, const char* text) {
-    Put(out, text, std::strlen(text));
+    while (*text != '\0' && !out.full) text += PutChar(out, text);
 }
 
 // Stops as soon as the output is full, so a huge count costs no more than the buffer.

@@ -117,7 +117,9 @@ TEST(DateFormatter, StopsAtSizeMinusOneWithoutSplittingACharacter) {
         {"%99999999999d", 16, std::string(15, ' ')},  {"%.99999999999Y", 16, "2007"},
         {"%{99999999999}d|%{-99999999999}d", 64, "2147483652|2147483642"},
     };
-    for (const BoundCase& c : cases) EXPECT_EQ(Format(c.format, kWed, c.size), c.expected) << c.format;
+    for (const BoundCase& c : cases) {
+        EXPECT_EQ(Format(c.format, kWed, c.size), c.expected) << c.format;
+    }
     char untouched = 'X';
     DateFormatter::format(&untouched, 0, "abc", kWed);
     EXPECT_EQ(untouched, 'X');

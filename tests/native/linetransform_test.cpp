@@ -75,21 +75,10 @@ TEST(LineTransforms, Table) {
 }
 
 TEST(LineTransforms, EmptyTextGivesSizeOne) {
-    for (int id = 1; id <= kLineTransformCount; ++id) {
-        EXPECT_EQ(Transform(id, ""), "") << id;
-        const LineTransform* entry = FindLineTransform(id);
-        ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(entry->function(nullptr, "", 1, 0), 1u);
+    for (const LineTransform& entry : kLineTransforms) {
+        EXPECT_EQ(entry.function(nullptr, "", 1, 0), 1u) << entry.label;
+        EXPECT_EQ(Transform(static_cast<int>(&entry - kLineTransforms) + 1, ""), "");
     }
-}
-
-TEST(LineTransforms, SizeBoundsTheWalk) {
-    const LineTransform* quote = FindLineTransform(kQuote);
-    ASSERT_NE(quote, nullptr);
-    std::vector<char> out;
-    EXPECT_EQ(quote->function(&out, "ab\ncd", 3, 0), 4u);  // only "ab" is inside the size
-    EXPECT_STREQ(out.data(), ">ab");
-    EXPECT_EQ(quote->function(nullptr, "ab", 0, 0), 1u);
 }
 
 TEST(LineTransforms, IdsAndApply) {
@@ -105,6 +94,9 @@ TEST(LineTransforms, IdsAndApply) {
     EXPECT_STREQ(out.data(), "#a\n#b");
     EXPECT_FALSE(ApplyLineTransform(9, "a", out));
     EXPECT_TRUE(out.empty());
+    // The size bounds the walk: only "ab" lies inside it.
+    EXPECT_EQ(kLineTransforms[0].function(&out, "ab\ncd", 3, 0), 4u);
+    EXPECT_STREQ(out.data(), ">ab");
 }
 
 // Line-based models, written differently from the byte walk: split, decide per line, join.

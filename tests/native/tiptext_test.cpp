@@ -1,4 +1,4 @@
-// Menu tip text: bounded copy into the tip buffer, width, place and the id asked for.
+// Menu tip text: bounded copy into the tip buffer and the id asked for.
 #include "menu/tiptext.h"
 
 #include <gtest/gtest.h>
@@ -36,14 +36,7 @@ TEST(TipText, CopyIntoBufferOfLimitPlusOne) {
     }
 }
 
-TEST(TipText, BufferSizeWidthPlaceAndId) {
-    EXPECT_EQ(TipBufferSize(1024), 1025u);
-    EXPECT_EQ(TipBufferSize(65534), 65535u);
-    EXPECT_EQ(TipMaxWidth(1280), 1120);
-    EXPECT_EQ(TipMaxWidth(1023), 895);
-    TipPoint p = TipPosition(100, 200);
-    EXPECT_EQ(p.x, 108);
-    EXPECT_EQ(p.y, 216);
+TEST(TipText, IdOnlyWhileAnItemIsHighlighted) {
     EXPECT_EQ(TipItemId(true, true, 4096), 4096);
     EXPECT_EQ(TipItemId(true, false, 4096), -1);
     EXPECT_EQ(TipItemId(false, true, 4096), -1);

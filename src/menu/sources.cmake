@@ -1,0 +1,1 @@
+list(APPEND QM_PURE_SOURCES menu/menulayout.cpp menu/tiptext.cpp menu/linetransform.cpp)

@@ -34,9 +34,7 @@ constexpr FlagPair kFlagPairs[] = {
 
 }  // namespace
 
-bool IsEmptyHotkey(const Hotkey& hotkey) {
-    return hotkey.modifiers == 0 && hotkey.virtualKey == 0;
-}
+bool IsEmptyHotkey(const Hotkey& hotkey) { return hotkey.modifiers == 0 && hotkey.virtualKey == 0; }
 
 bool SameHotkey(const Hotkey& a, const Hotkey& b) {
     if (IsEmptyHotkey(a) || IsEmptyHotkey(b)) return false;

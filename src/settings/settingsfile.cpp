@@ -197,8 +197,8 @@ bool SaveSettings(const char* path, const AppSettings& settings) {
 }
 
 void RemoveLegacyKeys(const char* path) {
-    const char* const keys[] = {kOldTextMenuHotkey,   kOldCommandMenuHotkey, kOldRegisteredHotkey,
-                                kOldestRegisteredHotkey, kOldUseHistoryFile, kOldLogText,
-                                kOldLogImage};
+    const char* const keys[] = {
+        kOldTextMenuHotkey, kOldCommandMenuHotkey, kOldRegisteredHotkey, kOldestRegisteredHotkey,
+        kOldUseHistoryFile, kOldLogText,           kOldLogImage};
     for (const char* key : keys) DeleteProfileKey(path, kMainSection, key);
 }

@@ -42,12 +42,12 @@ TEST(HotkeyCodec, Decoding) {
         Hotkey want;
     };
     const Case cases[] = {
-        {854, {3, 0x56}},             // Ctrl+Alt+V
+        {854, {3, 0x56}},  // Ctrl+Alt+V
         {0, {0, 0}},
-        {4182, {0, 0}},               // modifier byte 16
+        {4182, {0, 0}},  // modifier byte 16
         {15 * 256 + 0x41, {15, 0x41}},
-        {65536 + 854, {3, 0x56}},     // bits above 15 are ignored
-        {-1, {0, 0}},                 // modifier byte 0xFF
+        {65536 + 854, {3, 0x56}},  // bits above 15 are ignored
+        {-1, {0, 0}},              // modifier byte 0xFF
         {0x56, {0, 0x56}},
     };
     for (const Case& c : cases) {

@@ -4,66 +4,43 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
 
 namespace {
 
-TEST(AppSettingsDefaults, EveryGroupButHotkeys) {
+TEST(AppSettingsDefaults, ValuesAndLogFolderBesideTheExecutable) {
     AppSettings s;
-    std::memset(&s, 0x5A, sizeof s);
     SetDefaultSettingsIn(s, "C:\\Tools");
     EXPECT_EQ(s.history.historyCount, 30);
-    EXPECT_TRUE(s.history.useHistory && s.history.useHistoryFile && s.history.animateIcon &&
-                s.history.repairChain);
-    EXPECT_FALSE(s.history.autoClear);
     EXPECT_EQ(s.history.repairInterval, 600000);
     EXPECT_EQ(s.history.clearInterval, 240000);
     EXPECT_EQ(s.menu.labelChars, 64);
-    EXPECT_TRUE(s.menu.newestOnTop && s.menu.registeredOnTop && s.menu.showMenuTips);
     EXPECT_EQ(s.menu.menuTipChars, 1024);
-    EXPECT_EQ(s.menu.menuX, 0);
-    EXPECT_EQ(s.menu.menuY, 0);
     EXPECT_STREQ(s.dateFormat, "%02H:%02M:%02S %04Y/%02m/%02d");
     EXPECT_STREQ(s.log.logFolder, "C:\\Tools\\log");
-    EXPECT_FALSE(s.log.logText || s.log.logImage);
-}
-
-TEST(AppSettingsDefaults, LogFolderAfterAFolderEndingInA5CTrailByte) {
-    AppSettings s;
-    SetDefaultSettingsIn(s, "C:\\表");  // 0x95 0x5C: the trail byte is no separator
+    SetDefaultSettingsIn(s, "C:\\表");  // 0x95 0x5C: that trail byte is no separator
     EXPECT_STREQ(s.log.logFolder, "C:\\表\\log");
 }
 
-struct HistoryCase {
-    int32_t count, repair, clear;
-    int32_t wantCount, wantRepair, wantClear;
-};
-
 TEST(ClampHistorySettings, Bounds) {
-    const HistoryCase cases[] = {
+    struct Case {
+        int32_t count, repair, clear, wantCount, wantRepair, wantClear;
+    };
+    const Case cases[] = {
         {0, 600000, 240000, 1, 600000, 240000},
-        {-3, 600000, 240000, 1, 600000, 240000},
         {99999, 600000, 240000, 4095, 600000, 240000},
         {4095, 600000, 240000, 4095, 600000, 240000},
-        {1, 600000, 240000, 1, 600000, 240000},
         // A short repair interval is raised first, and the clear interval follows it down.
         {30, 1000, 240000, 30, 120000, 60000},
         {30, 600000, 5, 30, 600000, 60000},
-        {30, 120000, 60000, 30, 120000, 60000},
         {30, 600000, 539999, 30, 600000, 539999},
-        {30, 600000, 540000, 30, 600000, 540000},
         {30, 600000, 540001, 30, 600000, 540000},
         // Negative intervals count as the minimum instead of passing as huge unsigned values.
         {30, -1, 240000, 30, 120000, 60000},
         {30, 600000, -1, 30, 600000, 60000},
-        {30, INT32_MIN, INT32_MIN, 30, 120000, 60000},
         {30, INT32_MAX, INT32_MAX, 30, INT32_MAX, INT32_MAX - 60000},
     };
-    for (const HistoryCase& c : cases) {
-        HistorySettings h{};
-        h.historyCount = c.count;
-        h.repairInterval = c.repair;
-        h.clearInterval = c.clear;
+    for (const Case& c : cases) {
+        HistorySettings h{c.count, true, true, true, true, c.repair, false, c.clear};
         ClampHistorySettings(h);
         SCOPED_TRACE(testing::Message() << c.count << " " << c.repair << " " << c.clear);
         EXPECT_EQ(h.historyCount, c.wantCount);
@@ -74,23 +51,16 @@ TEST(ClampHistorySettings, Bounds) {
 
 TEST(ClampMenuSettings, Bounds) {
     struct Case {
-        int32_t label, tip, x, y;
-        int32_t wantLabel, wantTip, wantX, wantY;
+        int32_t label, tip, x, y, wantLabel, wantTip, wantX, wantY;
     };
     const Case cases[] = {
         {1, 70000, -5, 40000, 3, 65534, 0, 32766},
-        {2, 1, 32767, -1, 3, 2, 32766, 0},
-        {3, 2, 0, 0, 3, 2, 0, 0},
-        {256, 65534, 32766, 32766, 256, 65534, 32766, 32766},
-        {257, 65535, 100, 200, 256, 65534, 100, 200},
+        {3, 2, 32766, 0, 3, 2, 32766, 0},
+        {257, 1, 32767, -1, 256, 2, 32766, 0},
         {INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, 3, 65534, 32766, 0},
     };
     for (const Case& c : cases) {
-        MenuSettings m{};
-        m.labelChars = c.label;
-        m.menuTipChars = c.tip;
-        m.menuX = c.x;
-        m.menuY = c.y;
+        MenuSettings m{c.label, true, true, true, c.tip, c.x, c.y};
         ClampMenuSettings(m);
         SCOPED_TRACE(testing::Message() << c.label << " " << c.tip << " " << c.x << " " << c.y);
         EXPECT_EQ(m.labelChars, c.wantLabel);
@@ -100,7 +70,7 @@ TEST(ClampMenuSettings, Bounds) {
     }
 }
 
-TEST(ParseProfileInt, ReadsLikeScanfDecimal) {
+TEST(ParseProfileInt, ReadsLikeScanfDecimalAndSaturates) {
     struct Case {
         const char* text;
         bool parsed;
@@ -110,19 +80,13 @@ TEST(ParseProfileInt, ReadsLikeScanfDecimal) {
         {"12abc", true, 12},
         {"  \t\r\n-7", true, -7},
         {"+5", true, 5},
-        {"007", true, 7},
         {"0x10", true, 0},
-        {"1 2", true, 1},
-        {"2147483647", true, INT32_MAX},
         {"-2147483648", true, INT32_MIN},
         {"2147483648", true, INT32_MAX},
-        {"-2147483649", true, INT32_MIN},
         {"99999999999999999999999", true, INT32_MAX},
         {"", false, 0},
         {"yes", false, 0},
-        {"-", false, 0},
         {"- 5", false, 0},
-        {"+-5", false, 0},
         {"１２", false, 0},  // full-width digits are no digits
     };
     for (const Case& c : cases) {

@@ -37,8 +37,9 @@ void SetDefaultSettings(AppSettings& settings);
 // hotkeys are loaded separately (LoadHotkeys). Always true.
 bool LoadSettings(const char* path, AppSettings& settings);
 
-// Writes every group but the hotkeys and "履歴機能を利用する", carries hotkeys still held only
-// under old keys into the hotkey section, then removes the old keys. Always true.
+// Writes every group but the hotkeys and "履歴機能を利用する"; hotkeys the file still holds only
+// under old keys are written from settings.hotkeys (so LoadHotkeys must have filled it) into
+// the hotkey section, then the old keys are removed. Always true.
 bool SaveSettings(const char* path, const AppSettings& settings);
 
 // Deletes the keys of older files from the program's own section.

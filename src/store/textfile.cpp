@@ -2,6 +2,7 @@
 #include "store/textfile.h"
 
 #include <cstdio>
+#include <exception>
 #include <new>
 
 namespace {
@@ -18,7 +19,7 @@ void appendBytes(TextRecordDecoder& decoder, const char* bytes, size_t size) {
     if (decoder.skipping || size == 0) return;
     try {
         decoder.record.append(bytes, size);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {  // bad_alloc, or length_error past max_size
         dropRecord(decoder);
     }
 }

@@ -53,8 +53,8 @@ std::vector<char> MakeDib(const Header& h, size_t payload) {
 
 // A heap block of exactly n bytes, so that the sanitizer reports any read past its end.
 std::unique_ptr<char[]> ExactCopy(const std::vector<char>& b, size_t n) {
-    std::unique_ptr<char[]> copy(new char[n ? n : 1]);
-    if (n) std::memcpy(copy.get(), b.data(), n);
+    std::unique_ptr<char[]> copy(new char[n]);
+    std::memcpy(copy.get(), b.data(), n);
     return copy;
 }
 

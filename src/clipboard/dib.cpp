@@ -63,26 +63,14 @@ struct PixelFormat {
 bool ReadPixelFormat(uint32_t compression, uint32_t bits, PixelFormat* format) {
     *format = PixelFormat{false, 0};
     switch (compression) {
-    case kRgb:
-        return IsUncompressedBitCount(bits);
-    case kBitFields:
-        format->maskBytes = 12;
-        return bits == 16 || bits == 32;
-    case kAlphaBitFields:
-        format->maskBytes = 16;
-        return bits == 16 || bits == 32;
-    case kRle8:
-        format->compressed = true;
-        return bits == 8;
-    case kRle4:
-        format->compressed = true;
-        return bits == 4;
-    case kJpeg:
-    case kPng:
-        format->compressed = true;
-        return bits == 0;
-    default:
-        return false;
+        case kRgb: return IsUncompressedBitCount(bits);
+        case kBitFields: format->maskBytes = 12; return bits == 16 || bits == 32;
+        case kAlphaBitFields: format->maskBytes = 16; return bits == 16 || bits == 32;
+        case kRle8: format->compressed = true; return bits == 8;
+        case kRle4: format->compressed = true; return bits == 4;
+        case kJpeg:
+        case kPng: format->compressed = true; return bits == 0;
+        default: return false;
     }
 }
 

@@ -8,6 +8,8 @@
 namespace {
 
 const LogTime kLastSecondOfSeptember30{2021, 9, 30, 23, 59, 59};
+const LogTime kJanuary5Midnight{2021, 1, 5, 0, 0, 0};
+const LogTime kThreeDigitYear{987, 12, 31, 9, 8, 7};
 
 TEST(LogPaths, NamesMonthDayAndFileByTheTime) {
     struct Case {
@@ -22,12 +24,12 @@ TEST(LogPaths, NamesMonthDayAndFileByTheTime) {
         {"E:\\log", kLastSecondOfSeptember30, ".txt", "E:\\log\\2021-09", "E:\\log\\2021-09\\30",
          "E:\\log\\2021-09\\30\\235959.txt"},
         // A trailing backslash is not doubled.
-        {"E:\\log\\", kLastSecondOfSeptember30, ".bmp", "E:\\log\\2021-09",
-         "E:\\log\\2021-09\\30", "E:\\log\\2021-09\\30\\235959.bmp"},
-        {"E:\\", {2021, 1, 5, 0, 0, 0}, ".txt", "E:\\2021-01", "E:\\2021-01\\05",
+        {"E:\\log\\", kLastSecondOfSeptember30, ".bmp", "E:\\log\\2021-09", "E:\\log\\2021-09\\30",
+         "E:\\log\\2021-09\\30\\235959.bmp"},
+        {"E:\\", kJanuary5Midnight, ".txt", "E:\\2021-01", "E:\\2021-01\\05",
          "E:\\2021-01\\05\\000000.txt"},
         // "表" ends in 0x5C: that trail byte is no separator, so one is still added.
-        {"E:\\表", {987, 12, 31, 9, 8, 7}, ".txt", "E:\\表\\0987-12", "E:\\表\\0987-12\\31",
+        {"E:\\表", kThreeDigitYear, ".txt", "E:\\表\\0987-12", "E:\\表\\0987-12\\31",
          "E:\\表\\0987-12\\31\\090807.txt"},
     };
     for (const Case& c : cases) {

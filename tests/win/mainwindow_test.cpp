@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/appshell.h"
@@ -181,6 +182,26 @@ TEST_F(MainWindowTest, ChainChangeTakesOverOrForwards) {
                  reinterpret_cast<LPARAM>(otherNext));
     EXPECT_EQ(NextViewer(), otherNext);
     DestroyWindow(other);
+}
+
+TEST_F(MainWindowTest, TextIsReadOnceAnotherProgramLetsGoOfTheClipboard) {
+    Start();
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(SetClipboardText(nullptr, "held"));
+    // Another thread holds the clipboard open for a moment, as a slow program would.
+    std::thread holder([opened] {
+        if (OpenClipboard(nullptr)) {
+            SetEvent(opened);
+            Sleep(120);
+            CloseClipboard();
+        }
+        SetEvent(opened);
+    });
+    WaitForSingleObject(opened, 2000);
+    PumpMessages(400);
+    holder.join();
+    CloseHandle(opened);
+    EXPECT_EQ(History(), (std::vector<std::string>{"held"}));
 }
 
 TEST_F(MainWindowTest, PopupPointIsClampedAndWrittenBack) {

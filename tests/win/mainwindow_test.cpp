@@ -204,6 +204,15 @@ TEST_F(MainWindowTest, TextIsReadOnceAnotherProgramLetsGoOfTheClipboard) {
     EXPECT_EQ(History(), (std::vector<std::string>{"held"}));
 }
 
+TEST_F(MainWindowTest, HotkeyRunsItsCommand) {
+    Start();
+    Copy("to be cleared");
+    SendMessageA(window_, WM_HOTKEY, IDM_CLEAR_CLIPBOARD, 0);
+    EXPECT_TRUE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
+    SendMessageA(window_, WM_HOTKEY, IDM_HISTORY_ON_OFF, 0);
+    EXPECT_FALSE(settings_.history.useHistory);
+}
+
 TEST_F(MainWindowTest, PopupPointIsClampedAndWrittenBack) {
     Start();
     settings_.menu.menuX = 5000;

@@ -2,6 +2,8 @@
 // notification icon and files.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -211,6 +213,19 @@ TEST_F(MainWindowTest, HotkeyRunsItsCommand) {
     EXPECT_TRUE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
     SendMessageA(window_, WM_HOTKEY, IDM_HISTORY_ON_OFF, 0);
     EXPECT_FALSE(settings_.history.useHistory);
+}
+
+TEST_F(MainWindowTest, DateCommandPutsTheFormattedTimeOnTheClipboard) {
+    Start();
+    std::strcpy(settings_.dateFormat, "%04Y年%02m月");
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    SendMessageA(window_, WM_COMMAND, IDM_DATE_TIME, 0);
+    std::vector<char> text = ReadClipboardFormat(nullptr, CF_TEXT);
+    ASSERT_FALSE(text.empty());
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%04d年%02d月", now.wYear, now.wMonth);
+    EXPECT_STREQ(text.data(), expected);
 }
 
 TEST_F(MainWindowTest, PopupPointIsClampedAndWrittenBack) {

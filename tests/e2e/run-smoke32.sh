@@ -94,8 +94,15 @@ loader32_starts() { timeout 120 "$SMOKE_LOADER32" --version </dev/null >/dev/nul
 
 # Hands 32-bit ELF files to qemu unless they run already (natively or through an entry).
 register_qemu() {
-    loader32_starts && return 0
     local entry=$SMOKE_BINFMT/qemu-i386
+    if loader32_starts; then
+        if [ -e "$entry" ] && [ "$(head -n 1 "$entry")" = enabled ]; then
+            say "32-bit ELF files run through qemu-i386"
+        else
+            say "32-bit ELF files run natively on this kernel"
+        fi
+        return 0
+    fi
     if [ ! -e "$entry" ]; then
         if [ ! -e "$SMOKE_BINFMT/register" ]; then
             as_root mount -t binfmt_misc binfmt_misc "$SMOKE_BINFMT" 2>/dev/null ||
@@ -103,7 +110,7 @@ register_qemu() {
         fi
         # One write() of the literal text: printf's %s leaves the escapes to the kernel.
         as_root sh -c 'printf "%s" "$1" >"$2"' sh "$SMOKE_BINFMT_ENTRY" "$SMOKE_BINFMT/register" \
-            2>/dev/null || skip "the kernel refused the qemu-i386 binfmt registration"
+            2>/dev/null || skip "the qemu-i386 binfmt registration was refused"
         say "registered qemu-i386 for 32-bit ELF files"
     elif [ "$(head -n 1 "$entry")" = disabled ]; then
         as_root sh -c 'echo 1 >"$1"' sh "$entry" 2>/dev/null ||

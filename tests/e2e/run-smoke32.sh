@@ -147,7 +147,7 @@ prepare_prefix() {
     fi
 }
 
-driver() { timeout "$(left)" "$QM_WINE64" "$SMOKE_DRIVER" "$@" </dev/null 2>/dev/null; }
+driver() { timeout "$(left)" "$QM_WINE64" "$SMOKE_DRIVER" "$@" </dev/null 2>>"$smoke_dir/driver.log"; }
 
 # Polls until the file holds exactly the bytes of the printf format $2; at most $3 seconds.
 wait_file_bytes() {
@@ -231,10 +231,18 @@ resident_scenario() {
     fi
 
     t=$SECONDS
-    if driver post-command 40001; then
+    driver post-command 40001
+    rc=$?
+    if [ "$rc" -ne 0 ]; then
+        say "the driver could not post 40001 (exit code $rc); once more in a second"
+        sleep 1
+        driver post-command 40001
+        rc=$?
+    fi
+    if [ "$rc" -eq 0 ]; then
         say "posted WM_COMMAND 40001 through the 64-bit driver"
     else
-        fail "the 64-bit driver posts 40001 to the 32-bit window"
+        fail "the 64-bit driver posts 40001 to the 32-bit window (driver exit code $rc)"
         stop_resident
         return
     fi

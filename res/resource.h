@@ -27,3 +27,6 @@
 #define IDM_CLEAR_CLIPBOARD 40055
 #define IDM_TEXT_MENU 40056
 #define IDM_COMMAND_MENU 40057
+
+// Edit pad system menu
+#define IDM_ALWAYS_ON_TOP 40041

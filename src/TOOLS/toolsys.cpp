@@ -111,9 +111,11 @@ std::vector<char> CopyGlobalBlock(HANDLE handle) {
 
 }  // namespace
 
-std::vector<char> ReadClipboardFormat(HWND owner, UINT format) {
+std::vector<char> ReadClipboardFormat(HWND owner, UINT format, bool* opened) {
     std::vector<char> copy;
-    if (!OpenClipboard(owner)) return copy;
+    bool open = OpenClipboard(owner) != FALSE;
+    if (opened) *opened = open;
+    if (!open) return copy;
     if (IsClipboardFormatAvailable(format)) {
         if (HANDLE handle = GetClipboardData(format)) copy = CopyGlobalBlock(handle);
     }

@@ -1,0 +1,168 @@
+// The hidden main window: creation and teardown of the run, command dispatch, menu states.
+#include "app/mainwindow.h"
+
+#include "app/appshell.h"
+#include "app/commands.h"
+#include "app/popuppoint.h"
+#include "app/trayicon.h"
+#include "clipboard/viewerchain.h"
+#include "menu/textmenu.h"
+#include "resource.h"
+#include "settings/appsettings.h"
+#include "settings/hotkeysys.h"
+#include "store/textfile.h"
+#include "store/textstore.h"
+#include "TOOLS/toolsys.h"
+
+namespace {
+
+// Writes the file of one list beside the executable; the history file only while in use.
+void SaveListFile(const AppSettings* settings, const TextStore* store, ListKind kind) {
+    if (!settings || !store) return;
+    if (kind == ListKind::History && !settings->history.useHistoryFile) return;
+    char path[522];
+    if (BuildModuleSiblingPath(path, sizeof path, kind == ListKind::History ? ".hst" : ".use"))
+        saveTextFile(*store, kind, path);
+}
+
+TextStore* CreateLoadedStore(HWND window, const AppSettings& settings) {
+    TextStore* store = createTextStore();
+    if (!store) return nullptr;
+    char path[522];
+    if (BuildModuleSiblingPath(path, sizeof path, ".use"))
+        loadTextFile(*store, ListKind::RegisteredTexts, path);
+    if (settings.history.useHistoryFile && BuildModuleSiblingPath(path, sizeof path, ".hst"))
+        loadTextFile(*store, ListKind::History, path);
+    store->saver = [window](ListKind kind) {
+        SaveListFile(GetAppSettings(window), GetTextStore(window), kind);
+    };
+    return store;
+}
+
+LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
+    AppSettings* settings = static_cast<AppSettings*>(create->lpCreateParams);
+    SetPropA(window, PROP_APPINFO, settings);
+    TextStore* store = CreateLoadedStore(window, *settings);
+    // Without a store no handler could work: refuse the window rather than limp along.
+    if (!store) return -1;
+    SetPropA(window, PROP_APPDATA, store);
+    CreateMenuTips(window, settings->menu);
+    if (!AddNotificationIcon(window)) return -1;
+    ShowHistoryState(*settings);
+    SetPropA(window, PROP_DIALOG, nullptr);
+    JoinViewerChain(window, *settings);
+    RegisterAllHotkeys(window, settings->hotkeys);
+    return 0;
+}
+
+LRESULT OnDestroy(HWND window) {
+    UnregisterAllHotkeys(window);
+    LeaveViewerChain(window);
+    RemoveNotificationIcon(window);
+    const AppSettings* settings = static_cast<AppSettings*>(RemovePropA(window, PROP_APPINFO));
+    TextStore* store = static_cast<TextStore*>(RemovePropA(window, PROP_APPDATA));
+    RemovePropA(window, PROP_DIALOG);
+    DestroyMenuTips(window);
+    SaveListFile(settings, store, ListKind::History);
+    SaveListFile(settings, store, ListKind::RegisteredTexts);
+    destroyTextStore(store);
+    PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT OnQueryEndSession(HWND window) {
+    SaveListFile(GetAppSettings(window), GetTextStore(window), ListKind::History);
+    return TRUE;
+}
+
+LRESULT OnHotkey(HWND window, WPARAM wParam) {
+    HWND active = GetActiveWindow();
+    SendMessageA(window, WM_COMMAND, LOWORD(wParam), 0);
+    SetActiveWindow(active);
+    return 0;
+}
+
+LRESULT OnInitMenuPopup(HWND window, HMENU menu) {
+    if (const AppSettings* settings = GetAppSettings(window)) {
+        CheckMenuItem(menu, IDM_HISTORY_ON_OFF,
+                      MF_BYCOMMAND | (settings->history.useHistory ? MF_CHECKED : MF_UNCHECKED));
+    }
+    if (GetPropA(window, PROP_DIALOG)) {
+        EnableMenuItem(menu, IDM_REGISTER_TEXT, MF_BYCOMMAND | MF_GRAYED);
+        EnableMenuItem(menu, IDM_EDIT_REGISTERED, MF_BYCOMMAND | MF_GRAYED);
+    }
+    return 0;
+}
+
+void ShowCommandMenu(HWND window) {
+    POINT point = ClampStoredPopupPoint(window);
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_COMMAND_MENU));
+    if (!menu) return;
+    SetForegroundWindow(window);
+    TrackPopupMenuEx(GetSubMenu(menu, 0), TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, point.x, point.y,
+                     window, nullptr);
+    DestroyMenu(menu);
+}
+
+void ToggleHistory(HWND window) {
+    AppSettings* settings = GetAppSettings(window);
+    settings->history.useHistory = !settings->history.useHistory;
+    ShowHistoryState(*settings);
+}
+
+void ClearHistoryCommand(HWND window) {
+    if (TextStore* store = GetTextStore(window)) clearHistory(*store);
+}
+
+LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    AppSettings* settings = GetAppSettings(window);
+    switch (LOWORD(wParam)) {
+    case IDM_QUIT: DestroyWindow(window); return 0;
+    case IDM_ABOUT: return 0;            // comes with the about box
+    case IDM_SETTINGS: return 0;         // comes with the settings dialog
+    case IDM_HOTKEYS: return 0;          // comes with the hotkey dialog
+    case IDM_REGISTER_TEXT: return 0;    // comes with the edit pad
+    case IDM_EDIT_REGISTERED: return 0;  // comes with the registered-text dialog
+    case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;
+    case IDM_DATE_TIME: RunDateTimeCommand(window, settings->dateFormat); return 0;
+    case IDM_CLEAR_HISTORY: ClearHistoryCommand(window); return 0;
+    case IDM_HISTORY_ON_OFF: ToggleHistory(window); return 0;
+    case IDM_CLEAR_CLIPBOARD: ClearClipboard(window); return 0;
+    case IDM_TEXT_MENU: ShowTextMenu(window, ClampStoredPopupPoint(window)); return 0;
+    case IDM_COMMAND_MENU: ShowCommandMenu(window); return 0;
+    }
+    if (ChooseText(window, LOWORD(wParam))) return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+POINT ClampStoredPopupPoint(HWND mainWindow) {
+    MenuSettings& menu = GetAppSettings(mainWindow)->menu;
+    ClampPopupPoint(menu.menuX, menu.menuY, GetSystemMetrics(SM_CXSCREEN),
+                    GetSystemMetrics(SM_CYSCREEN));
+    return POINT{menu.menuX, menu.menuY};
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return OnCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
+    case WM_DESTROY: return OnDestroy(window);
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
+    case WM_INITMENUPOPUP: return OnInitMenuPopup(window, reinterpret_cast<HMENU>(wParam));
+    case WM_MENUSELECT:
+        OnMenuSelect(window, wParam, lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_EXITMENULOOP:
+        OnExitMenuLoop(window);
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_MENURBUTTONUP: return OnMenuRButtonUp(window, wParam, lParam);
+    case WM_DRAWCLIPBOARD: return OnDrawClipboard(window, wParam, lParam);
+    case WM_CHANGECBCHAIN: return OnChangeClipboardChain(window, wParam, lParam);
+    case WM_HOTKEY: return OnHotkey(window, wParam);
+    case WM_APP_ICONCALLBACK: return OnIconCallback(window, wParam, lParam);
+    case WM_APP_CLIPBOARDCHANGED: return OnClipboardChanged(window);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,149 @@
+// The notification icon: history state, tip, animation, task bar watch and clicks.
+#include "app/trayicon.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/appshell.h"
+#include "app/icontip.h"
+#include "resource.h"
+#include "settings/appsettings.h"
+
+namespace {
+
+// Slot 0 is the base icon (on or off); slots 1 to 3 the animation frames.
+constexpr int kFrameIds[4] = {IDI_QUILLMATE, IDI_HISTORY_1, IDI_HISTORY_2, IDI_HISTORY_3};
+constexpr UINT kIconId = 1;
+// The first, 64-byte-tip layout of the record: every shell understands it.
+const DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
+
+struct IconState {
+    HICON frames[4] = {};
+    int frameIds[4] = {};
+    HICON iconOn = nullptr;
+    HICON iconOff = nullptr;
+    NOTIFYICONDATAA record = {};
+    int counter = 0;
+    HWND trayNotifyWindow = nullptr;
+    int attempts = 61;
+    DWORD pauseMs = 1000;
+};
+
+IconState g_icon;
+
+HICON LoadSmallIcon(int id) {
+    return static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
+}
+
+HWND FindTrayNotifyWindow() {
+    HWND tray = FindWindowA("Shell_TrayWnd", "");
+    return tray ? FindWindowExA(tray, nullptr, "TrayNotifyWnd", "") : nullptr;
+}
+
+void ShowIcon(HICON icon) {
+    g_icon.record.hIcon = icon;
+    Shell_NotifyIconA(NIM_MODIFY, &g_icon.record);
+}
+
+void CALLBACK OnTaskbarWatch(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_icon.trayNotifyWindow && IsWindow(g_icon.trayNotifyWindow)) return;
+    g_icon.trayNotifyWindow = FindTrayNotifyWindow();
+    if (!g_icon.trayNotifyWindow) return;
+    Shell_NotifyIconA(NIM_DELETE, &g_icon.record);
+    Shell_NotifyIconA(NIM_ADD, &g_icon.record);
+}
+
+void CALLBACK OnAnimationTick(HWND window, UINT, UINT_PTR, DWORD) {
+    g_icon.counter = (g_icon.counter + 1) % 4;
+    if (g_icon.counter == 0) KillTimer(window, TIMER_ICON_ANIMATION);
+    HICON icon = g_icon.frames[g_icon.counter];
+    if (icon != g_icon.record.hIcon) ShowIcon(icon);
+}
+
+int ResourceIdOf(HICON icon) {
+    if (icon == g_icon.iconOn) return IDI_QUILLMATE;
+    if (icon == g_icon.iconOff) return IDI_HISTORY_OFF;
+    for (int slot = 1; slot < 4; ++slot)
+        if (icon == g_icon.frames[slot]) return kFrameIds[slot];
+    return 0;
+}
+
+bool AddWithWaiting() {
+    for (int attempt = 0; attempt < g_icon.attempts; ++attempt) {
+        if (attempt > 0) Sleep(g_icon.pauseMs);
+        if (Shell_NotifyIconA(NIM_ADD, &g_icon.record)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool AddNotificationIcon(HWND mainWindow) {
+    for (int slot = 1; slot < 4; ++slot) g_icon.frames[slot] = LoadSmallIcon(kFrameIds[slot]);
+    g_icon.iconOn = LoadSmallIcon(IDI_QUILLMATE);
+    g_icon.iconOff = LoadSmallIcon(IDI_HISTORY_OFF);
+    g_icon.frames[0] = g_icon.iconOn;
+
+    NOTIFYICONDATAA& record = g_icon.record;
+    std::memset(&record, 0, sizeof record);
+    record.cbSize = kRecordSize;
+    record.hWnd = mainWindow;
+    record.uID = kIconId;
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    record.uCallbackMessage = WM_APP_ICONCALLBACK;
+    record.hIcon = g_icon.iconOn;
+    if (!AddWithWaiting()) return false;
+
+    g_icon.trayNotifyWindow = FindTrayNotifyWindow();
+    SetTimer(mainWindow, TIMER_TASKBAR_WATCH, 1000, OnTaskbarWatch);
+    return true;
+}
+
+void RemoveNotificationIcon(HWND mainWindow) {
+    KillTimer(mainWindow, TIMER_TASKBAR_WATCH);
+    Shell_NotifyIconA(NIM_DELETE, &g_icon.record);
+}
+
+void ShowHistoryState(const AppSettings& settings) {
+    g_icon.frames[0] = settings.history.useHistory ? g_icon.iconOn : g_icon.iconOff;
+    ShowIcon(g_icon.frames[0]);
+}
+
+void SetIconTip(const char* text) {
+    std::string tip = BuildIconTip(text);
+    if (tip == g_icon.record.szTip) return;
+    std::memcpy(g_icon.record.szTip, tip.c_str(), tip.size() + 1);
+    Shell_NotifyIconA(NIM_MODIFY, &g_icon.record);
+}
+
+void StartIconAnimation(HWND mainWindow) {
+    SetTimer(mainWindow, TIMER_ICON_ANIMATION, 75, OnAnimationTick);
+}
+
+LRESULT OnIconCallback(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
+    if (wParam != kIconId) return DefWindowProcA(mainWindow, WM_APP_ICONCALLBACK, wParam, lParam);
+    UINT command;
+    switch (lParam) {
+    case WM_LBUTTONUP: command = IDM_TEXT_MENU; break;
+    case WM_RBUTTONUP: command = IDM_COMMAND_MENU; break;
+    default: return DefWindowProcA(mainWindow, WM_APP_ICONCALLBACK, wParam, lParam);
+    }
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    if (AppSettings* settings = GetAppSettings(mainWindow)) {
+        settings->menu.menuX = cursor.x;
+        settings->menu.menuY = cursor.y;
+    }
+    PostMessageA(mainWindow, WM_COMMAND, command, 0);
+    return 0;
+}
+
+int CurrentIconResourceId() { return ResourceIdOf(g_icon.record.hIcon); }
+const char* CurrentIconTip() { return g_icon.record.szTip; }
+
+void SetNotificationIconRetry(int attempts, DWORD pauseMs) {
+    g_icon.attempts = attempts;
+    g_icon.pauseMs = pauseMs;
+}

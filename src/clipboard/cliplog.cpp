@@ -1,0 +1,63 @@
+// Clipboard log files: the dated folder tree and the .txt and .bmp writers.
+#include "clipboard/cliplog.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "clipboard/dib.h"
+
+namespace {
+
+// Creates the folder when it is missing (parents are not created); true when it then exists
+// as a folder.
+bool EnsureFolder(const char* path) {
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) CreateDirectoryA(path, nullptr);
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Writes every byte and closes; a short write (full disk) counts as a failure.
+bool WriteAndClose(FILE* file, const void* data, size_t size) {
+    bool whole = size == 0 || std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && whole;
+}
+
+}  // namespace
+
+FILE* OpenLogFileAt(const char* logFolder, const char* extension, const LogTime& time) {
+    LogPaths paths;
+    if (!BuildLogPaths(&paths, logFolder, time, extension)) return nullptr;
+    if (!EnsureFolder(logFolder)) return nullptr;
+    if (!EnsureFolder(paths.monthFolder) || !EnsureFolder(paths.dayFolder)) return nullptr;
+    return std::fopen(paths.file, "wb");
+}
+
+FILE* OpenLogFile(const char* logFolder, const char* extension) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LogTime time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+    return OpenLogFileAt(logFolder, extension, time);
+}
+
+bool WriteTextLog(const char* logFolder, const char* text, size_t size) {
+    FILE* file = OpenLogFile(logFolder, ".txt");
+    if (!file) return false;
+    const void* nul = std::memchr(text, '\0', size);
+    size_t length = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : size;
+    return WriteAndClose(file, text, length);
+}
+
+bool WriteBitmapLog(const char* dib, size_t size, const char* logFolder) {
+    // Checked before the file is opened, so a block we cannot write leaves no empty file.
+    unsigned char header[kBmpFileHeaderSize];
+    size_t dibBytes;
+    if (!MakeBmpFileHeader(dib, size, header, &dibBytes)) return false;
+    FILE* file = OpenLogFile(logFolder, ".bmp");
+    if (!file) return false;
+    if (std::fwrite(header, 1, sizeof header, file) != sizeof header) {
+        std::fclose(file);
+        return false;
+    }
+    return WriteAndClose(file, dib, dibBytes);
+}

@@ -1,0 +1,135 @@
+// Clipboard viewer chain, its repair watchdog, the deferred change handling and auto-clear.
+#include "clipboard/viewerchain.h"
+
+#include <vector>
+
+#include "app/appshell.h"
+#include "app/trayicon.h"
+#include "clipboard/capturerules.h"
+#include "clipboard/cliplog.h"
+#include "settings/appsettings.h"
+#include "store/textstore.h"
+#include "TOOLS/toolsys.h"
+
+namespace {
+
+constexpr UINT_PTR TIMER_CLIPBOARD_RETRY = 6;
+
+HWND g_nextViewer = nullptr;
+int g_openRetries = 0;
+
+void StoreNextViewer(HWND mainWindow, HWND next) {
+    g_nextViewer = next == mainWindow ? nullptr : next;
+}
+
+void CALLBACK OnRepairTick(HWND mainWindow, UINT, UINT_PTR, DWORD) {
+    AppSettings* settings = GetAppSettings(mainWindow);
+    if (!settings || !settings->history.repairChain) return;
+    LeaveViewerChain(mainWindow);
+    JoinViewerChain(mainWindow, *settings);
+}
+
+void CALLBACK OnClearTick(HWND mainWindow, UINT, UINT_PTR, DWORD) {
+    KillTimer(mainWindow, TIMER_AUTO_CLEAR);
+    ClearClipboard(mainWindow);
+}
+
+void CALLBACK OnOpenRetryTick(HWND mainWindow, UINT, UINT_PTR, DWORD) {
+    KillTimer(mainWindow, TIMER_CLIPBOARD_RETRY);
+    OnClipboardChanged(mainWindow);
+}
+
+// text is a clipboard copy: the block's bytes and one NUL of its own after them.
+void HandleText(HWND mainWindow, AppSettings& settings, const std::vector<char>& copy) {
+    const char* text = copy.data();
+    if (settings.history.useHistory) {
+        if (TextStore* store = GetTextStore(mainWindow))
+            recordHistoryText(*store, settings.history.historyCount, text);
+    }
+    SetIconTip(text);
+    if (settings.log.logText && settings.log.logFolder[0] != '\0')
+        WriteTextLog(settings.log.logFolder, text, copy.size() - 1);
+    if (settings.history.autoClear) StartClearTimer(mainWindow, settings);
+}
+
+void HandleNoText(HWND mainWindow, const AppSettings& settings) {
+    SetIconTip("");
+    if (!settings.log.logImage || settings.log.logFolder[0] == '\0') return;
+    std::vector<char> dib = ReadClipboardFormat(mainWindow, CF_DIB);
+    // The copy carries one NUL of its own after the block.
+    if (!dib.empty()) WriteBitmapLog(dib.data(), dib.size() - 1, settings.log.logFolder);
+}
+
+}  // namespace
+
+HWND JoinViewerChain(HWND mainWindow, const AppSettings& settings) {
+    StoreNextViewer(mainWindow, SetClipboardViewer(mainWindow));
+    RestartRepairTimer(mainWindow, static_cast<UINT>(settings.history.repairInterval));
+    return g_nextViewer;
+}
+
+void LeaveViewerChain(HWND mainWindow) {
+    StopRepairTimer(mainWindow);
+    ChangeClipboardChain(mainWindow, g_nextViewer);
+    g_nextViewer = nullptr;
+}
+
+void ForwardToNextViewer(HWND mainWindow, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (g_nextViewer && g_nextViewer != mainWindow)
+        SendMessageA(g_nextViewer, message, wParam, lParam);
+}
+
+void RestartRepairTimer(HWND mainWindow, UINT intervalMs) {
+    SetTimer(mainWindow, TIMER_CHAIN_REPAIR, intervalMs, OnRepairTick);
+}
+
+void StopRepairTimer(HWND mainWindow) { KillTimer(mainWindow, TIMER_CHAIN_REPAIR); }
+
+void StartClearTimer(HWND mainWindow, const AppSettings& settings) {
+    int32_t delay = ClearDelay(settings.history.clearInterval, settings.history.repairInterval);
+    SetTimer(mainWindow, TIMER_AUTO_CLEAR, static_cast<UINT>(delay), OnClearTick);
+}
+
+LRESULT OnDrawClipboard(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
+    ForwardToNextViewer(mainWindow, WM_DRAWCLIPBOARD, wParam, lParam);
+    PostMessageA(mainWindow, WM_APP_CLIPBOARDCHANGED, 0, 0);
+    return 0;
+}
+
+LRESULT OnChangeClipboardChain(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
+    StopRepairTimer(mainWindow);
+    HWND removed = reinterpret_cast<HWND>(wParam);
+    if (removed == g_nextViewer)
+        StoreNextViewer(mainWindow, reinterpret_cast<HWND>(lParam));
+    else
+        ForwardToNextViewer(mainWindow, WM_CHANGECBCHAIN, wParam, lParam);
+    if (AppSettings* settings = GetAppSettings(mainWindow))
+        RestartRepairTimer(mainWindow, static_cast<UINT>(settings->history.repairInterval));
+    return 0;
+}
+
+LRESULT OnClipboardChanged(HWND mainWindow) {
+    StopRepairTimer(mainWindow);
+    KillTimer(mainWindow, TIMER_CLIPBOARD_RETRY);
+    AppSettings* settings = GetAppSettings(mainWindow);
+    if (!settings) return 0;
+    bool opened = false;
+    std::vector<char> text = ReadClipboardFormat(mainWindow, CF_TEXT, &opened);
+    // Another program may hold the clipboard for a moment: read again shortly rather than
+    // lose the text it just put there.
+    if (!opened && g_openRetries < kClipboardOpenRetries) {
+        ++g_openRetries;
+        SetTimer(mainWindow, TIMER_CLIPBOARD_RETRY, kClipboardOpenRetryMs, OnOpenRetryTick);
+        return 0;
+    }
+    g_openRetries = 0;
+    if (!text.empty())
+        HandleText(mainWindow, *settings, text);
+    else
+        HandleNoText(mainWindow, *settings);
+    if (settings->history.animateIcon) StartIconAnimation(mainWindow);
+    RestartRepairTimer(mainWindow, static_cast<UINT>(settings->history.repairInterval));
+    return 0;
+}
+
+HWND NextViewer() { return g_nextViewer; }

@@ -1,0 +1,85 @@
+// The text popup menu: built from the registered texts and the history, tracked at the popup
+// point; a chosen item's text goes back on the clipboard.
+#include "menu/textmenu.h"
+
+#include "app/appshell.h"
+#include "clipboard/viewerchain.h"
+#include "menu/menulayout.h"
+#include "resource.h"
+#include "settings/appsettings.h"
+#include "store/textstore.h"
+#include "TOOLS/toolsys.h"
+
+namespace {
+
+constexpr UINT kChoiceRepairMs = 3000;
+
+ListKind KindOf(MenuSection section) {
+    return section == MenuSection::History ? ListKind::History : ListKind::RegisteredTexts;
+}
+
+void AppendPlanItem(HMENU popup, const TextStore& store, const MenuPlanItem& item, int budget) {
+    UINT breakFlag = item.columnBreak ? MF_MENUBARBREAK : 0;
+    switch (item.kind) {
+    case MenuItemKind::Separator:
+        AppendMenuA(popup, MF_SEPARATOR | breakFlag, 0, nullptr);
+        return;
+    case MenuItemKind::Placeholder:
+        AppendMenuA(popup, MF_STRING | MF_GRAYED | MF_DISABLED | breakFlag, 0,
+                    kMenuPlaceholderText);
+        return;
+    case MenuItemKind::Text: {
+        int id = idAt(store, KindOf(item.section), item.index);
+        const char* text = textOfId(store, id);
+        std::string label = BuildMenuLabel(text ? text : "", budget);
+        AppendMenuA(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id), label.c_str());
+        return;
+    }
+    }
+}
+
+}  // namespace
+
+HMENU BuildTextMenu(const TextStore& store, const AppSettings& settings) {
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TEXT_MENU));
+    if (!menu) return nullptr;
+    HMENU popup = GetSubMenu(menu, 0);
+    DeleteMenu(popup, IDM_TEXT_NONE, MF_BYCOMMAND);
+
+    TextMenuInput input;
+    input.registeredCount = listCount(store, ListKind::RegisteredTexts);
+    input.historyEntries = listCount(store, ListKind::History);
+    input.historyCount = settings.history.historyCount;
+    input.registeredOnTop = settings.menu.registeredOnTop;
+    input.newestOnTop = settings.menu.newestOnTop;
+    input.labelChars = settings.menu.labelChars;
+    input.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    input.menuItemHeight = GetSystemMetrics(SM_CYMENU);
+    TextMenuPlan plan = PlanTextMenu(input);
+    for (const MenuPlanItem& item : plan.items)
+        AppendPlanItem(popup, store, item, plan.columns.labelBudget);
+    return menu;
+}
+
+void ShowTextMenu(HWND mainWindow, POINT point) {
+    const TextStore* store = GetTextStore(mainWindow);
+    const AppSettings* settings = GetAppSettings(mainWindow);
+    if (!store || !settings) return;
+    HMENU menu = BuildTextMenu(*store, *settings);
+    if (!menu) return;
+    SetForegroundWindow(mainWindow);
+    TrackPopupMenuEx(GetSubMenu(menu, 0), TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, point.x, point.y,
+                     mainWindow, nullptr);
+    DestroyMenu(menu);
+}
+
+bool ChooseText(HWND mainWindow, int id) {
+    TextStore* store = GetTextStore(mainWindow);
+    const char* text = store ? textOfId(*store, id) : nullptr;
+    if (!text) return false;
+    StopRepairTimer(mainWindow);
+    RestartRepairTimer(mainWindow, kChoiceRepairMs);
+    if (!SetClipboardText(mainWindow, text)) return true;
+    if (GetKeyState(VK_SHIFT) < 0 && isHistoryId(*store, id)) registerText(*store, text);
+    return true;
+}

@@ -1,0 +1,75 @@
+// Defaults, clamps and number parsing of the settings record.
+#include "settings/appsettings.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "TOOLS/tooltext.h"
+
+const char* const kDefaultDateFormat = "%02H:%02M:%02S %04Y/%02m/%02d";
+
+void SetDefaultHistorySettings(HistorySettings& history) {
+    history.historyCount = 30;
+    history.useHistory = true;
+    history.useHistoryFile = true;
+    history.animateIcon = true;
+    history.repairChain = true;
+    history.repairInterval = 600000;
+    history.autoClear = false;
+    history.clearInterval = 240000;
+}
+
+void SetDefaultMenuSettings(MenuSettings& menu) {
+    menu.labelChars = 64;
+    menu.newestOnTop = true;
+    menu.registeredOnTop = true;
+    menu.showMenuTips = true;
+    menu.menuTipChars = 1024;
+    menu.menuX = 0;
+    menu.menuY = 0;
+}
+
+void SetDefaultSettingsIn(AppSettings& settings, const char* moduleFolder) {
+    SetDefaultHistorySettings(settings.history);
+    SetDefaultMenuSettings(settings.menu);
+    tooltext::CopyBounded(settings.dateFormat, kDateFormatSize, kDefaultDateFormat);
+    tooltext::JoinPath(settings.log.logFolder, kLogFolderSize, moduleFolder, "log");
+    settings.log.logText = false;
+    settings.log.logImage = false;
+}
+
+void ClampHistorySettings(HistorySettings& history) {
+    history.historyCount = std::clamp(history.historyCount, kMinHistoryCount, kMaxHistoryCount);
+    // Signed comparisons: a negative interval would otherwise pass as a timer of weeks.
+    history.repairInterval = std::max(history.repairInterval, kMinRepairInterval);
+    history.clearInterval = std::max(history.clearInterval, kMinClearInterval);
+    int32_t clearLimit = history.repairInterval - kMinClearInterval;
+    if (history.clearInterval >= clearLimit) history.clearInterval = clearLimit;
+}
+
+void ClampMenuSettings(MenuSettings& menu) {
+    menu.labelChars = std::clamp(menu.labelChars, 3, 256);
+    menu.menuTipChars = std::clamp(menu.menuTipChars, 2, 65534);
+    menu.menuX = std::clamp(menu.menuX, 0, 32766);
+    menu.menuY = std::clamp(menu.menuY, 0, 32766);
+}
+
+bool ParseProfileInt(const char* text, int32_t& value) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (tooltext::IsSpaceByte(*p)) ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (*p < '0' || *p > '9') return false;
+    // Accumulated in 64 bits and stopped just past the 32-bit range, so long digit runs
+    // saturate instead of overflowing.
+    constexpr int64_t kBeyond = int64_t{std::numeric_limits<int32_t>::max()} + 2;
+    int64_t magnitude = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        magnitude = std::min(magnitude * 10 + (*p - '0'), kBeyond);
+    }
+    int64_t signedValue = negative ? -magnitude : magnitude;
+    signedValue = std::clamp<int64_t>(signedValue, std::numeric_limits<int32_t>::min(),
+                                      std::numeric_limits<int32_t>::max());
+    value = static_cast<int32_t>(signedValue);
+    return true;
+}

@@ -1,0 +1,73 @@
+// The settings record with its groups, its defaults, the clamps applied after loading and the
+// encoding of numbers in the settings file. Pure: no platform calls.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "settings/hotkeys.h"
+
+constexpr size_t kDateFormatSize = 1024;
+constexpr size_t kLogFolderSize = 522;  // at most 521 bytes of path
+
+extern const char* const kDefaultDateFormat;  // "%02H:%02M:%02S %04Y/%02m/%02d"
+
+constexpr int32_t kMinHistoryCount = 1;
+constexpr int32_t kMaxHistoryCount = 4095;
+constexpr int32_t kMinRepairInterval = 120000;
+constexpr int32_t kMinClearInterval = 60000;
+
+struct HistorySettings {
+    int32_t historyCount;
+    bool useHistory;
+    bool useHistoryFile;
+    bool animateIcon;
+    bool repairChain;
+    int32_t repairInterval;  // milliseconds
+    bool autoClear;
+    int32_t clearInterval;  // milliseconds
+};
+
+struct MenuSettings {
+    int32_t labelChars;
+    bool newestOnTop;
+    bool registeredOnTop;
+    bool showMenuTips;
+    int32_t menuTipChars;
+    int32_t menuX;
+    int32_t menuY;
+};
+
+struct LogSettings {
+    char logFolder[kLogFolderSize];
+    bool logText;
+    bool logImage;
+};
+
+// Every persisted setting; lives for the whole resident run and is never copied.
+struct AppSettings {
+    HistorySettings history;
+    MenuSettings menu;
+    HotkeySettings hotkeys;
+    char dateFormat[kDateFormatSize];
+    LogSettings log;
+};
+
+void SetDefaultHistorySettings(HistorySettings& history);
+void SetDefaultMenuSettings(MenuSettings& menu);
+
+// Defaults of every group but the hotkeys; the log folder is "log" inside moduleFolder.
+void SetDefaultSettingsIn(AppSettings& settings, const char* moduleFolder);
+
+// historyCount into 1..4095; the repair interval at least 120000 ms; the clear interval at least
+// 60000 ms and below the repair interval by at least 60000 ms. Negative intervals count as the
+// minimum.
+void ClampHistorySettings(HistorySettings& history);
+
+// labelChars into 3..256, menuTipChars into 2..65534, menuX and menuY into 0..32766.
+void ClampMenuSettings(MenuSettings& menu);
+
+// A setting's number as scanf's "%d" reads it: leading white space, an optional sign, digits;
+// anything after them is ignored. False when no digit follows. Numbers beyond the 32-bit range
+// saturate at its bounds.
+bool ParseProfileInt(const char* text, int32_t& value);

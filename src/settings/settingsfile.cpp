@@ -1,0 +1,204 @@
+// Typed access to the settings file, and the load and save of the settings record.
+#include "settings/settingsfile.h"
+
+#include <windows.h>
+
+#include "TOOLS/toolsys.h"
+#include "TOOLS/tooltext.h"
+#include "settings/hotkeys.h"
+
+const char* const kMainSection = "Quillmate";
+
+namespace {
+
+const char* const kMenuPointSection = "メニューの表示位置";
+const char* const kDateFormatSection = "日時の書式";
+
+// Keys of older files.
+const char* const kOldUseHistoryFile = "履歴を保存する";
+const char* const kOldLogText = "テキストをファイルへ保存";
+const char* const kOldLogImage = "イメージをファイルへ保存";
+const char* const kOldTextMenuHotkey = "履歴を表示";
+const char* const kOldCommandMenuHotkey = "メニューを表示";
+const char* const kOldestRegisteredHotkey = "「よく使うテキストの登録」を表示";
+const char* const kOldRegisteredHotkey = "「登録テキストの編集」を表示";
+
+// Hotkeys that older files kept in the program's own section, and the slot each one fed.
+struct LegacyHotkeyKey {
+    const char* key;
+    size_t slot;
+};
+
+constexpr LegacyHotkeyKey kLegacyHotkeyKeys[] = {
+    {kOldTextMenuHotkey, 0},
+    {kOldCommandMenuHotkey, 1},
+    {kOldRegisteredHotkey, 2},
+    {kOldestRegisteredHotkey, 2},
+};
+
+// A text read is taken through a buffer larger than any field, so the field's own cut decides
+// where the text ends and never splits a double-byte character.
+constexpr size_t kTextReadSize = 2048;
+
+const HotkeyBinding* BindingOfSlot(size_t slot) {
+    for (const HotkeyBinding& row : HotkeyTable) {
+        if (row.slot == slot) return &row;
+    }
+    return nullptr;
+}
+
+void LoadHistoryGroup(const char* path, HistorySettings& h) {
+    SetDefaultHistorySettings(h);
+    const char* s = kMainSection;
+    h.useHistoryFile = ReadProfileBool(s, kOldUseHistoryFile, path, h.useHistoryFile);
+    h.historyCount = ReadProfileInt(s, "履歴の記憶数", path, h.historyCount);
+    h.useHistory = ReadProfileBool(s, "履歴機能を利用する", path, h.useHistory);
+    h.useHistoryFile = ReadProfileBool(s, "履歴ファイルを利用する", path, h.useHistoryFile);
+    h.animateIcon = ReadProfileBool(s, "アイコンをアニメーションさせる", path, h.animateIcon);
+    h.repairChain = ReadProfileBool(s, "監視チェインの自動修復", path, h.repairChain);
+    h.repairInterval = ReadProfileInt(s, "監視チェインの修復間隔", path, h.repairInterval);
+    h.autoClear = ReadProfileBool(s, "クリップボード文字列の自動クリア", path, h.autoClear);
+    h.clearInterval = ReadProfileInt(s, "クリップボード文字列のクリア間隔", path, h.clearInterval);
+    ClampHistorySettings(h);
+}
+
+void LoadMenuGroup(const char* path, MenuSettings& m) {
+    SetDefaultMenuSettings(m);
+    const char* s = kMainSection;
+    m.labelChars = ReadProfileInt(s, "テキスト一覧の文字数", path, m.labelChars);
+    m.newestOnTop = ReadProfileBool(s, "新しい履歴を上側に配置", path, m.newestOnTop);
+    m.registeredOnTop = ReadProfileBool(s, "登録テキストを上側に配置", path, m.registeredOnTop);
+    m.showMenuTips = ReadProfileBool(s, "メニューチップを表示する", path, m.showMenuTips);
+    m.menuTipChars = ReadProfileInt(s, "メニューチップの文字数", path, m.menuTipChars);
+    m.menuX = ReadProfileInt(kMenuPointSection, "x", path, m.menuX);
+    m.menuY = ReadProfileInt(kMenuPointSection, "y", path, m.menuY);
+    ClampMenuSettings(m);
+}
+
+void LoadLogGroup(const char* path, LogSettings& l) {
+    const char* s = kMainSection;
+    l.logText = ReadProfileBool(s, kOldLogText, path, l.logText);
+    l.logImage = ReadProfileBool(s, kOldLogImage, path, l.logImage);
+    ReadProfileText(s, "ログフォルダ", path, l.logFolder, l.logFolder, kLogFolderSize);
+    l.logText = ReadProfileBool(s, "テキストをログへ書き出す", path, l.logText);
+    l.logImage = ReadProfileBool(s, "イメージをログへ書き出す", path, l.logImage);
+}
+
+void SaveHistoryGroup(const char* path, const HistorySettings& h) {
+    const char* s = kMainSection;
+    WriteProfileInt(s, "履歴の記憶数", path, h.historyCount);
+    WriteProfileBool(s, "履歴ファイルを利用する", path, h.useHistoryFile);
+    WriteProfileBool(s, "アイコンをアニメーションさせる", path, h.animateIcon);
+    WriteProfileBool(s, "監視チェインの自動修復", path, h.repairChain);
+    WriteProfileInt(s, "監視チェインの修復間隔", path, h.repairInterval);
+    WriteProfileBool(s, "クリップボード文字列の自動クリア", path, h.autoClear);
+    WriteProfileInt(s, "クリップボード文字列のクリア間隔", path, h.clearInterval);
+}
+
+void SaveMenuGroup(const char* path, const MenuSettings& m) {
+    const char* s = kMainSection;
+    WriteProfileInt(s, "テキスト一覧の文字数", path, m.labelChars);
+    WriteProfileBool(s, "新しい履歴を上側に配置", path, m.newestOnTop);
+    WriteProfileBool(s, "登録テキストを上側に配置", path, m.registeredOnTop);
+    WriteProfileBool(s, "メニューチップを表示する", path, m.showMenuTips);
+    WriteProfileInt(s, "メニューチップの文字数", path, m.menuTipChars);
+    WriteProfileInt(kMenuPointSection, "x", path, m.menuX);
+    WriteProfileInt(kMenuPointSection, "y", path, m.menuY);
+}
+
+void SaveLogGroup(const char* path, const LogSettings& l) {
+    const char* s = kMainSection;
+    WriteProfileBool(s, "テキストをログへ書き出す", path, l.logText);
+    WriteProfileBool(s, "イメージをログへ書き出す", path, l.logImage);
+    WritePrivateProfileStringA(s, "ログフォルダ", l.logFolder, path);
+}
+
+// The old hotkey keys are about to be deleted; a hotkey the hotkey section does not hold yet
+// would be lost with them, so the loaded value is written there first.
+void CarryLegacyHotkeys(const char* path, const HotkeySettings& group) {
+    for (const LegacyHotkeyKey& legacy : kLegacyHotkeyKeys) {
+        if (!ProfileKeyExists(kMainSection, legacy.key, path)) continue;
+        const HotkeyBinding* row = BindingOfSlot(legacy.slot);
+        if (ProfileKeyExists(kHotkeySection, row->key, path)) continue;
+        WriteProfileInt(kHotkeySection, row->key, path, EncodeHotkey(group.slots[legacy.slot]));
+    }
+}
+
+}  // namespace
+
+bool ReadProfileBool(const char* section, const char* key, const char* file, bool defaultValue) {
+    return ReadProfileInt(section, key, file, defaultValue ? 1 : 0) != 0;
+}
+
+int32_t ReadProfileInt(const char* section, const char* key, const char* file,
+                       int32_t defaultValue) {
+    char text[1024];
+    GetPrivateProfileStringA(section, key, "", text, sizeof text - 1, file);
+    int32_t value;
+    return ParseProfileInt(text, value) ? value : defaultValue;
+}
+
+bool WriteProfileBool(const char* section, const char* key, const char* file, bool value) {
+    return WriteProfileInt(section, key, file, value ? 1 : 0);
+}
+
+bool WriteProfileInt(const char* section, const char* key, const char* file, int32_t value) {
+    char text[256];
+    tooltext::FormatBounded(text, sizeof text, "%d", static_cast<int>(value));
+    return WritePrivateProfileStringA(section, key, text, file) != FALSE;
+}
+
+void ReadProfileText(const char* section, const char* key, const char* file,
+                     const char* defaultValue, char* buffer, size_t size) {
+    // Read aside first: defaultValue may be the buffer itself.
+    char text[kTextReadSize];
+    GetPrivateProfileStringA(section, key, defaultValue, text, sizeof text, file);
+    tooltext::CopyBounded(buffer, size, text);
+}
+
+bool ProfileKeyExists(const char* section, const char* key, const char* file) {
+    // A missing key yields the default; no value equals two different defaults.
+    char text[8];
+    GetPrivateProfileStringA(section, key, "0", text, sizeof text, file);
+    if (text[0] != '0' || text[1] != '\0') return true;
+    GetPrivateProfileStringA(section, key, "1", text, sizeof text, file);
+    return text[0] != '1' || text[1] != '\0';
+}
+
+bool DeleteProfileKey(const char* file, const char* section, const char* key) {
+    return WritePrivateProfileStringA(section, key, nullptr, file) != FALSE;
+}
+
+void SetDefaultSettings(AppSettings& settings) {
+    char folder[kLogFolderSize - 1];
+    GetModuleFolder(folder, sizeof folder);
+    SetDefaultSettingsIn(settings, folder);
+}
+
+bool LoadSettings(const char* path, AppSettings& settings) {
+    SetDefaultSettings(settings);
+    LoadHistoryGroup(path, settings.history);
+    LoadMenuGroup(path, settings.menu);
+    ReadProfileText(kDateFormatSection, "0", path, kDefaultDateFormat, settings.dateFormat,
+                    kDateFormatSize);
+    LoadLogGroup(path, settings.log);
+    return true;
+}
+
+bool SaveSettings(const char* path, const AppSettings& settings) {
+    SaveHistoryGroup(path, settings.history);
+    SaveMenuGroup(path, settings.menu);
+    WriteProfileInt(kDateFormatSection, "書式数", path, 1);
+    WritePrivateProfileStringA(kDateFormatSection, "0", settings.dateFormat, path);
+    SaveLogGroup(path, settings.log);
+    CarryLegacyHotkeys(path, settings.hotkeys);
+    RemoveLegacyKeys(path);
+    return true;
+}
+
+void RemoveLegacyKeys(const char* path) {
+    const char* const keys[] = {
+        kOldTextMenuHotkey, kOldCommandMenuHotkey, kOldRegisteredHotkey, kOldestRegisteredHotkey,
+        kOldUseHistoryFile, kOldLogText,           kOldLogImage};
+    for (const char* key : keys) DeleteProfileKey(path, kMainSection, key);
+}

@@ -1,0 +1,110 @@
+// The text store: the History and the RegisteredTexts, the pool of store-wide text ids that
+// double as menu item ids, and the policies of recording, registering and clearing. Pure.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// Selects a list. Any other value (a cast integer) names no list; operations then refuse.
+enum class ListKind : int { History = 1, RegisteredTexts = 2 };
+
+constexpr int kFirstTextId = 4096;
+constexpr int kTextIdCount = 8192;
+constexpr int kLastTextId = kFirstTextId + kTextIdCount - 1;  // 12287
+
+// One bit per id: bit b of byte i stands for id 4096 + 8 * i + b.
+struct TextIdPool {
+    unsigned char bits[kTextIdCount / 8] = {};
+};
+
+// Takes the lowest free id and marks it used; -1 when all 8192 are taken.
+int allocateTextId(TextIdPool& pool);
+// Frees an id; ids outside 4096..12287 are ignored.
+void releaseTextId(TextIdPool& pool, int id);
+bool isTextIdUsed(const TextIdPool& pool, int id);
+
+struct TextEntry {
+    int id = -1;
+    std::string text;  // never holds a NUL byte: texts are C strings end to end
+};
+
+// Entries in list order reversed: the back of `chain` is index 0 (the newest), the front the
+// last index (the oldest), so adding to the front of the list is a push_back and trimming the
+// oldest entries is one erase. Entries live on the heap so that `byText` may view their texts.
+struct TextList {
+    std::vector<std::unique_ptr<TextEntry>> chain;
+    std::unordered_map<std::string_view, TextEntry*> byText;  // a list never holds a text twice
+};
+
+// Called by recordHistoryText and registerText when the file of a list should be written.
+// The owner decides whether the file is in use at all (the history file may be turned off).
+using TextStoreSaver = std::function<void(ListKind)>;
+
+struct TextStore {
+    TextIdPool pool;
+    TextList history;
+    TextList registered;
+    // Entry and list of each id, indexed by id - 4096; null entry for a free id.
+    struct IdSlot {
+        TextEntry* entry = nullptr;
+        ListKind kind = ListKind::History;
+    };
+    std::vector<IdSlot> slots = std::vector<IdSlot>(kTextIdCount);
+    TextStoreSaver saver;
+};
+
+// A new empty store, or null when memory is exhausted. destroyTextStore empties both lists
+// (releasing every id) and frees the store; null is ignored.
+TextStore* createTextStore();
+void destroyTextStore(TextStore* store);
+
+// Puts text at index 0 of the list. An equal text (byte for byte) already there moves to index
+// 0 and keeps its id; otherwise a new entry takes the lowest free id. When every id is taken,
+// the oldest History entry is given up for the new one. False when the kind names no list, text
+// is null, or the text could not be stored (no id to be had, or no memory); the lists are then
+// unchanged, except for a History entry given up for an id.
+bool addText(TextStore& store, ListKind kind, const char* text);
+
+// Removes every entry of the list and releases their ids. False when the kind names no list.
+bool clearList(TextStore& store, ListKind kind);
+
+// Drops the History entries at index maximum and beyond (the oldest); always true.
+bool trimHistory(TextStore& store, int maximum);
+
+// The text of the entry holding id in either list, null when none does. The pointer stays
+// valid until that entry is removed: look ids up again after any modal loop.
+const char* textOfId(const TextStore& store, int id);
+
+// Id of the entry at index (0 = newest); -1 for a bad kind or an index outside 0..count-1.
+int idAt(const TextStore& store, ListKind kind, int index);
+
+// Number of entries; -1 when the kind names no list.
+int listCount(const TextStore& store, ListKind kind);
+
+// Whether the RegisteredTexts hold a text equal to text (false for null).
+bool isRegistered(const TextStore& store, const char* text);
+
+// Whether the History holds an entry with that id.
+bool isHistoryId(const TextStore& store, int id);
+
+// A text captured from the clipboard: ignored when it is registered; otherwise put at the
+// front of the History, the History cut to historyCount entries, and the saver asked to
+// write the History. False only when the text could not be stored.
+bool recordHistoryText(TextStore& store, int historyCount, const char* text);
+
+// Registers text at the front of the RegisteredTexts and asks the saver to write them; an
+// already registered text keeps its place and nothing is saved. False only when the text
+// could not be stored. A History entry of the same text stays where it is.
+bool registerText(TextStore& store, const char* text);
+
+// Empties the History. Its file is written at the next save, not now.
+void clearHistory(TextStore& store);
+
+// Replaces the RegisteredTexts by rows, rows[0] ending at index 0; equal rows collapse into
+// one entry at the place of the topmost. The caller saves the file afterwards. False when a
+// row could not be stored (the others are in place).
+bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows);

@@ -1,0 +1,142 @@
+"""Helpers of the end-to-end scenarios: one Quillmate per temporary folder, the X clipboard
+through xclip, the test driver under Wine. Standard library only."""
+
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import time
+
+CP932 = "cp932"
+
+
+class Config:
+    exe = ""
+    driver = ""
+    wine = "/usr/lib/wine/wine64"
+
+
+def bmp_bytes(width=4, height=3, color=(0, 0, 255)):
+    """A 24-bit bottom-up BMP file of one colour."""
+    row = bytes(color[::-1]) * width
+    row += b"\0" * ((4 - len(row) % 4) % 4)
+    pixels = row * height
+    header = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    size = 14 + len(header) + len(pixels)
+    return b"BM" + struct.pack("<IHHI", size, 0, 0, 54) + header + pixels
+
+
+def copy_text(text):
+    """Owns the X clipboard with a UTF-8 text, as a user's copy in another program would."""
+    data = text.encode("utf-8") if isinstance(text, str) else text
+    subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=data,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, timeout=10)
+
+
+def copy_image(path):
+    subprocess.run(["xclip", "-selection", "clipboard", "-t", "image/bmp", "-i", path],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, timeout=10)
+
+
+def clipboard_text():
+    """The X clipboard's text as UTF-8 bytes, or None when it holds none."""
+    result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
+                            timeout=10)
+    return result.stdout if result.returncode == 0 else None
+
+
+def wait_until(predicate, timeout=10.0, step=0.05):
+    end = time.time() + timeout
+    while time.time() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
+def windows_path(path):
+    """The Wine path of a Linux path (drive Z: maps the root)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class Quillmate:
+    """One Quillmate.exe in a fresh temporary folder of its own."""
+
+    def __init__(self, name):
+        self.folder = tempfile.mkdtemp(prefix="qm-e2e-%s-" % name)
+        self.exe = os.path.join(self.folder, "Quillmate.exe")
+        shutil.copy(Config.exe, self.exe)
+        self.proc = None
+        self.log = open(os.path.join(self.folder, "wine.log"), "wb")
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def read(self, name):
+        try:
+            with open(self.path(name), "rb") as f:
+                return f.read()
+        except OSError:
+            return None
+
+    def write(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+
+    def start_empty(self):
+        """Starts with an image on the clipboard, so the join records no leftover text."""
+        bmp = self.path("start.bmp")
+        self.write("start.bmp", bmp_bytes())
+        copy_image(bmp)
+        time.sleep(0.2)
+        self.start()
+
+    def start(self, *args):
+        self.proc = subprocess.Popen([Config.wine, self.exe, *args], cwd=self.folder,
+                                     stdin=subprocess.DEVNULL, stdout=self.log,
+                                     stderr=subprocess.STDOUT)
+        if args:
+            return
+        result = self.driver("wait-window", "60000")
+        if result.returncode != 0:
+            raise AssertionError("the window Quillmate did not appear")
+
+    def wait_exit(self, timeout=60):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def driver(self, *args, timeout=90):
+        return subprocess.run([Config.wine, Config.driver, *args], cwd=self.folder,
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+
+    def command(self, command_id):
+        return self.driver("post-command", str(command_id)).returncode == 0
+
+    def quit(self):
+        """Command 40001; the process's exit code, or None when it did not end."""
+        if self.proc is None or self.proc.poll() is not None:
+            return self.proc.returncode if self.proc else None
+        self.command(40001)
+        return self.wait_exit(60)
+
+    def stop(self):
+        """Ends this scenario's own process, however it stands."""
+        if self.proc is not None and self.proc.poll() is None:
+            self.quit()
+        if self.proc is not None and self.proc.poll() is None:
+            self.proc.send_signal(signal.SIGKILL)
+            self.proc.wait(timeout=10)
+        self.log.close()
+
+    def cleanup(self):
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def wait_file(self, name, expected, timeout=10.0):
+        """Waits until the file holds exactly expected (bytes); returns its last content."""
+        wait_until(lambda: self.read(name) == expected, timeout)
+        return self.read(name)

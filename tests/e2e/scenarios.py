@@ -1,0 +1,307 @@
+"""End-to-end scenarios: the real Quillmate.exe used as its users use it."""
+
+import argparse
+import os
+import random
+import subprocess
+import sys
+import threading
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import qm  # noqa: E402
+from qm import CP932, Quillmate, clipboard_text, copy_text, wait_until  # noqa: E402
+
+SCENARIOS = []
+
+
+def scenario(func):
+    SCENARIOS.append(func)
+    return func
+
+
+def records(*texts):
+    """The .hst/.use bytes of texts, oldest first: CP932, every LF as CR LF (so a CR LF line
+    end is stored as CR CR LF), NUL after each."""
+    out = b""
+    for text in texts:
+        out += text.encode(CP932).replace(b"\n", b"\r\n") + b"\0"
+    return out
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def check_equal(actual, expected, what):
+    if actual != expected:
+        raise AssertionError("%s: expected %r, got %r" % (what, expected, actual))
+
+
+@scenario
+def record_and_quit(q):
+    q.start_empty()
+    for text in ("alpha", "beta", "alpha"):
+        copy_text(text)
+        time.sleep(0.3)
+    check_equal(q.wait_file("quillmate.hst", records("beta", "alpha")),
+                records("beta", "alpha"), ".hst after alpha, beta, alpha")
+    check_equal(q.quit(), 0, "exit code of 40001")
+    check(q.read("quillmate.use") is not None, "the .use file exists")
+    ini = q.read("quillmate.ini") or b""
+    check("履歴の記憶数=30".encode(CP932) in ini, "the .ini holds the history count in CP932")
+
+
+@scenario
+def second_instance_ends_at_once(q):
+    q.start_empty()
+    other = q.driver("run", q.exe, timeout=120)
+    check_equal(other.returncode, 0, "exit code of a second instance")
+    check(q.driver("wait-window", "100").returncode == 0, "the first instance still runs")
+
+
+@scenario
+def path_copy_mode(q):
+    existing = q.path("a file.txt")
+    q.write("a file.txt", b"x")
+    q.proc = None
+    result = q.driver("run", q.exe, qm.windows_path(existing), qm.windows_path(q.path("missing")),
+                      timeout=120)
+    check_equal(result.returncode, 0, "exit code of the path-copy mode")
+    text = clipboard_text() or b""
+    check_equal(text.decode("utf-8", "replace").lower(),
+                '"%s"' % qm.windows_path(existing).lower(), "clipboard after the path-copy mode")
+    check(q.read("quillmate.ini") is None, "the path-copy mode writes no settings")
+
+
+@scenario
+def text_survives_byte_for_byte(q):
+    q.start_empty()
+    texts = ["line one\r\nline two\r\n", "日本語のテキスト　全角"]
+    for text in texts:
+        copy_text(text)
+        time.sleep(0.3)
+    expected = records(*texts)
+    check_equal(q.wait_file("quillmate.hst", expected), expected, ".hst of CR LF and Japanese")
+    check_equal(q.quit(), 0, "exit code")
+    q.start_empty()
+    check_equal(q.quit(), 0, "exit code after restart")
+    check_equal(q.read("quillmate.hst"), expected, ".hst after a restart")
+
+
+@scenario
+def history_off_records_nothing(q):
+    q.start_empty()
+    copy_text("before")
+    q.wait_file("quillmate.hst", records("before"))
+    q.command(40054)
+    time.sleep(0.3)
+    copy_text("while off")
+    time.sleep(1.0)
+    check_equal(q.quit(), 0, "exit code")
+    check_equal(q.read("quillmate.hst"), records("before"), ".hst with the history off")
+
+
+@scenario
+def restart_restores_lists(q):
+    q.write("quillmate.use", records("reg old", "reg new"))
+    q.write("quillmate.hst", records("h old", "h new"))
+    q.start_empty()
+    copy_text("h newest")
+    expected = records("h old", "h new", "h newest")
+    check_equal(q.wait_file("quillmate.hst", expected), expected, ".hst after one more copy")
+    check_equal(q.quit(), 0, "exit code")
+    check_equal(q.read("quillmate.use"), records("reg old", "reg new"), ".use after a restart")
+
+
+@scenario
+def damaged_files_start_without_crash(q):
+    rng = random.Random(7)
+    q.write("quillmate.hst", bytes(rng.randrange(256) for _ in range(5000)))
+    q.write("quillmate.use", bytes(rng.randrange(256) for _ in range(5000)))
+    q.write("quillmate.ini", bytes(rng.randrange(256) for _ in range(2000)))
+    q.start_empty()
+    copy_text("after damage")
+    hst = wait_until(lambda: (q.read("quillmate.hst") or b"").endswith(b"after damage\0"))
+    check(hst, "a copy is recorded after starting on damaged files")
+    check_equal(q.quit(), 0, "exit code")
+
+
+@scenario
+def unwritable_history_keeps_running(q):
+    os.mkdir(q.path("quillmate.hst"))
+    q.start_empty()
+    copy_text("in memory")
+    time.sleep(1.0)
+    check(q.proc.poll() is None, "still running after a failed history write")
+    check(os.path.isdir(q.path("quillmate.hst")), "the folder in the way is left alone")
+    check_equal(q.quit(), 0, "exit code")
+
+
+@scenario
+def choose_from_the_text_menu(q):
+    q.start_empty()
+    for text in ("one", "two"):
+        copy_text(text)
+        time.sleep(0.3)
+    q.wait_file("quillmate.hst", records("one", "two"))
+    check(q.driver("icon-click", "left").returncode == 0, "icon click posted")
+    time.sleep(1.0)
+    shot = os.environ.get("QM_E2E_SHOTS")
+    if shot:
+        subprocess.run(["import", "-window", "root", os.path.join(shot, "text-menu.png")],
+                       timeout=30)
+    # Placeholder of the empty registered section, separator, "two", "one".
+    check(q.driver("keys", "down,down,down,return").returncode == 0, "keys sent")
+    check_equal(wait_until(lambda: clipboard_text() == b"one", 5) and clipboard_text(), b"one",
+                "clipboard after choosing the older history item")
+    check_equal(q.quit(), 0, "exit code")
+
+
+@scenario
+def shift_choose_registers(q):
+    q.start_empty()
+    copy_text("keep me")
+    q.wait_file("quillmate.hst", records("keep me"))
+    q.driver("icon-click", "left")
+    time.sleep(1.0)
+    q.driver("keys", "down,down,shift+return")
+    expected = records("keep me")
+    check_equal(q.wait_file("quillmate.use", expected), expected, ".use after Shift-choose")
+    check_equal(q.quit(), 0, "exit code")
+
+
+def watch_records(q, wanted, seen_at, stop):
+    """Notes when each wanted text first appears in the .hst, until stop is set."""
+    while not stop.is_set() and len(seen_at) < len(wanted):
+        data = q.read("quillmate.hst") or b""
+        now = time.time()
+        for record in data.split(b"\0"):
+            if record in wanted and record not in seen_at:
+                seen_at[record] = now
+        time.sleep(0.005)
+
+
+@scenario
+def burst_of_copies(q):
+    q.write("quillmate.ini", "[Quillmate]\r\n履歴の記憶数=4095\r\n".encode(CP932))
+    q.start_empty()
+    texts = ["burst %03d" % i for i in range(200)]
+    wanted = {t.encode(CP932) for t in texts}
+    copied_at, seen_at, stop = {}, {}, threading.Event()
+    watcher = threading.Thread(target=watch_records, args=(q, wanted, seen_at, stop))
+    watcher.start()
+    for text in texts:
+        copy_text(text)
+        copied_at[text.encode(CP932)] = time.time()
+        time.sleep(0.02)
+    wait_until(lambda: len(seen_at) == len(texts), 20)
+    stop.set()
+    watcher.join()
+    latencies = sorted(seen_at[t] - copied_at[t] for t in seen_at)
+    if latencies:
+        p50 = latencies[len(latencies) // 2] * 1000
+        p99 = latencies[min(len(latencies) - 1, int(len(latencies) * 0.99))] * 1000
+        print("burst: %d of %d copies recorded; copy-to-file p50 %.0f ms, p99 %.0f ms"
+              % (len(seen_at), len(texts), p50, p99))
+    check_equal(q.quit(), 0, "exit code")
+    check_equal(q.read("quillmate.hst"), records(*texts), ".hst after the burst (all, in order)")
+
+
+@scenario
+def auto_clear_after_the_delay(q):
+    q.write("quillmate.ini", ("[Quillmate]\r\nクリップボード文字列の自動クリア=1\r\n"
+                              "クリップボード文字列のクリア間隔=60000\r\n").encode(CP932))
+    q.start_empty()
+    copy_text("short lived")
+    q.wait_file("quillmate.hst", records("short lived"))
+    copied = time.time()
+    time.sleep(50)
+    check_equal(clipboard_text(), b"short lived", "clipboard before the delay ran out")
+    cleared = wait_until(lambda: not clipboard_text(), 30, 0.2)
+    check(cleared, "the clipboard is emptied about a minute after the copy")
+    print("auto-clear: emptied %.1f s after the copy" % (time.time() - copied))
+    check_equal(q.quit(), 0, "exit code")
+
+
+@scenario
+def log_files_of_text_and_image(q):
+    log = q.path("logs")
+    os.mkdir(log)
+    q.write("quillmate.ini", ("[Quillmate]\r\nテキストをログへ書き出す=1\r\n"
+                              "イメージをログへ書き出す=1\r\nログフォルダ=%s\r\n"
+                              % qm.windows_path(log)).encode(CP932))
+    q.start_empty()
+    # The start image may already be logged; only files written after this count.
+    time.sleep(1.5)
+    before = set(all_files(log))
+    copy_text("ログ text")
+    wait_until(lambda: [f for f in all_files(log) if f.endswith(".txt")], 10)
+    texts = [f for f in all_files(log) if f.endswith(".txt")]
+    check_equal(len(texts), 1, "one text log file")
+    with open(texts[0], "rb") as f:
+        check_equal(f.read(), "ログ text".encode(CP932), "text log bytes")
+    time.sleep(1.1)  # a new second: a new file name
+    bmp = q.path("img.bmp")
+    q.write("img.bmp", qm.bmp_bytes(7, 5, (255, 0, 0)))
+    qm.copy_image(bmp)
+    new_bmps = lambda: [f for f in all_files(log) if f.endswith(".bmp") and f not in before]
+    check(wait_until(new_bmps, 10), "a bitmap log file is written")
+    size = subprocess.run(["identify", "-format", "%w %h", new_bmps()[0]], capture_output=True,
+                          timeout=30).stdout
+    check_equal(size, b"7 5", "size of the logged bitmap")
+    check_equal(q.quit(), 0, "exit code")
+
+
+def all_files(folder):
+    found = []
+    for root, _dirs, files in os.walk(folder):
+        found.extend(os.path.join(root, name) for name in files)
+    return sorted(found)
+
+
+def run_all(selected):
+    passed = failed = 0
+    for func in SCENARIOS:
+        if selected and func.__name__ not in selected:
+            continue
+        q = Quillmate(func.__name__)
+        started = time.time()
+        try:
+            func(q)
+            passed += 1
+            status = "PASS"
+        except Exception:  # a failed check or a broken environment: report, go on
+            failed += 1
+            status = "FAIL"
+            traceback.print_exc()
+        finally:
+            q.stop()
+        print("%s %s (%.1f s)" % (status, func.__name__, time.time() - started), flush=True)
+        if status == "FAIL":
+            sys.stdout.write((q.read("wine.log") or b"")[-2000:].decode("utf-8", "replace"))
+        q.cleanup()
+    return passed, failed
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--driver", required=True)
+    parser.add_argument("--wine", default=qm.Config.wine)
+    parser.add_argument("--results")
+    parser.add_argument("names", nargs="*")
+    args = parser.parse_args()
+    qm.Config.exe, qm.Config.driver, qm.Config.wine = args.exe, args.driver, args.wine
+    passed, failed = run_all(set(args.names))
+    print("e2e: %d passed, %d failed" % (passed, failed))
+    if args.results:
+        with open(args.results, "w") as f:
+            f.write("%d %d\n" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

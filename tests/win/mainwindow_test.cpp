@@ -1,0 +1,226 @@
+// The resident core in-process under Wine: the real main window, viewer chain, clipboard,
+// notification icon and files.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/appshell.h"
+#include "app/mainwindow.h"
+#include "app/startup.h"
+#include "app/trayicon.h"
+#include "clipboard/viewerchain.h"
+#include "resource.h"
+#include "settings/appsettings.h"
+#include "settings/settingsfile.h"
+#include "store/textstore.h"
+#include "support/testenv.h"
+#include "TOOLS/toolsys.h"
+
+namespace {
+
+using testenv::PumpMessages;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetDefaultSettings(settings_);
+        SetDefaultHotkeys(settings_.hotkeys);
+        settings_.history.animateIcon = false;
+        ClearClipboard(nullptr);
+    }
+    void TearDown() override {
+        if (window_ && IsWindow(window_)) DestroyWindow(window_);
+        PumpMessages(50);
+        if (mutex_) CloseHandle(mutex_);
+    }
+    void Start() {
+        mutex_ = CreateMainWindow(GetModuleHandleA(nullptr), &settings_);
+        ASSERT_NE(mutex_, nullptr);
+        window_ = FindWindowA(MAIN_WINDOW_CLASS, MAIN_WINDOW_NAME);
+        ASSERT_NE(window_, nullptr);
+        PumpMessages(100);  // the change the join reports at once
+    }
+    void Copy(const char* text) {
+        ASSERT_TRUE(SetClipboardText(nullptr, text));
+        PumpMessages(100);
+    }
+    TextStore& Store() { return *GetTextStore(window_); }
+    std::vector<std::string> History() {
+        std::vector<std::string> texts;
+        for (int i = 0; i < listCount(Store(), ListKind::History); ++i)
+            texts.emplace_back(textOfId(Store(), idAt(Store(), ListKind::History, i)));
+        return texts;
+    }
+
+    testenv::TempModuleFolder folder_;
+    AppSettings settings_;
+    HANDLE mutex_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+TEST_F(MainWindowTest, CopiedTextsAreRecordedMovedAndSaved) {
+    Start();
+    Copy("alpha");
+    Copy("beta");
+    Copy("alpha");
+    EXPECT_EQ(History(), (std::vector<std::string>{"alpha", "beta"}));
+    EXPECT_EQ(testenv::ReadFileBytes(folder_.file("quillmate.hst")), std::string("beta\0alpha\0", 11));
+    EXPECT_STREQ(CurrentIconTip(), "alpha");
+}
+
+TEST_F(MainWindowTest, RegisteredTextStaysOutOfTheHistory) {
+    Start();
+    registerText(Store(), "kept");
+    Copy("kept");
+    EXPECT_TRUE(History().empty());
+    EXPECT_EQ(testenv::ReadFileBytes(folder_.file("quillmate.use")), std::string("kept\0", 5));
+}
+
+TEST_F(MainWindowTest, HistoryOffRecordsNothingAndFlipsIconAndCheckMark) {
+    Start();
+    SendMessageA(window_, WM_COMMAND, IDM_HISTORY_ON_OFF, 0);
+    EXPECT_FALSE(settings_.history.useHistory);
+    EXPECT_EQ(CurrentIconResourceId(), IDI_HISTORY_OFF);
+    Copy("ignored");
+    EXPECT_TRUE(History().empty());
+
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_COMMAND_MENU));
+    HMENU popup = GetSubMenu(menu, 0);
+    SendMessageA(window_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_FALSE(GetMenuState(popup, IDM_HISTORY_ON_OFF, MF_BYCOMMAND) & MF_CHECKED);
+    SendMessageA(window_, WM_COMMAND, IDM_HISTORY_ON_OFF, 0);
+    SendMessageA(window_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_TRUE(GetMenuState(popup, IDM_HISTORY_ON_OFF, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_EQ(CurrentIconResourceId(), IDI_QUILLMATE);
+    DestroyMenu(menu);
+}
+
+TEST_F(MainWindowTest, DialogGreysTheStoreEditingCommands) {
+    Start();
+    SetPropA(window_, PROP_DIALOG, window_);
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_COMMAND_MENU));
+    HMENU popup = GetSubMenu(menu, 0);
+    SendMessageA(window_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_TRUE(GetMenuState(popup, IDM_REGISTER_TEXT, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(popup, IDM_EDIT_REGISTERED, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(popup, IDM_SETTINGS, MF_BYCOMMAND) & MF_GRAYED);
+    DestroyMenu(menu);
+    SetPropA(window_, PROP_DIALOG, nullptr);
+}
+
+// Polls the icon while one change animates: the frames appear in order and end on the base.
+std::vector<int> WatchAnimation(HWND window) {
+    std::vector<int> seen;
+    DWORD end = GetTickCount() + 600;
+    while (static_cast<int>(end - GetTickCount()) > 0) {
+        PumpMessages(5);
+        int id = CurrentIconResourceId();
+        if (seen.empty() || seen.back() != id) seen.push_back(id);
+    }
+    (void)window;
+    return seen;
+}
+
+TEST_F(MainWindowTest, AnimationShowsThreeFramesThenTheBaseIcon) {
+    settings_.history.animateIcon = true;
+    Start();
+    PumpMessages(400);
+    ASSERT_TRUE(SetClipboardText(nullptr, "one"));
+    EXPECT_EQ(WatchAnimation(window_),
+              (std::vector<int>{IDI_QUILLMATE, IDI_HISTORY_1, IDI_HISTORY_2, IDI_HISTORY_3,
+                                IDI_QUILLMATE}));
+    SendMessageA(window_, WM_COMMAND, IDM_HISTORY_ON_OFF, 0);
+    ASSERT_TRUE(SetClipboardText(nullptr, "two"));
+    std::vector<int> off = WatchAnimation(window_);
+    ASSERT_FALSE(off.empty());
+    EXPECT_EQ(off.back(), IDI_HISTORY_OFF);
+}
+
+TEST_F(MainWindowTest, AutoClearEmptiesTheClipboardAfterTheDelay) {
+    settings_.history.autoClear = true;
+    settings_.history.clearInterval = 300;  // below the file's bounds, for a short test
+    Start();
+    Copy("secret");
+    std::vector<char> before = ReadClipboardFormat(nullptr, CF_TEXT);
+    ASSERT_FALSE(before.empty());
+    PumpMessages(600);
+    EXPECT_TRUE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
+    EXPECT_EQ(History(), (std::vector<std::string>{"secret"})) << "the history keeps the text";
+}
+
+LRESULT CALLBACK RecordingViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHANGECBCHAIN) {
+        SetPropA(window, "SEEN_REMOVED", reinterpret_cast<HANDLE>(wParam));
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateViewerWindow() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = RecordingViewerProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "QmTestViewer";
+    RegisterClassA(&windowClass);
+    return CreateWindowA("QmTestViewer", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+TEST_F(MainWindowTest, ChainChangeTakesOverOrForwards) {
+    HWND other = CreateViewerWindow();
+    HWND otherNext = SetClipboardViewer(other);
+    Start();
+    ASSERT_EQ(NextViewer(), other);
+    HWND further = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
+    SendMessageA(window_, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(further), 0);
+    EXPECT_EQ(GetPropA(other, "SEEN_REMOVED"), further) << "forwarded to the next viewer";
+    EXPECT_EQ(NextViewer(), other);
+
+    SendMessageA(window_, WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(other),
+                 reinterpret_cast<LPARAM>(otherNext));
+    EXPECT_EQ(NextViewer(), otherNext);
+    DestroyWindow(other);
+}
+
+TEST_F(MainWindowTest, PopupPointIsClampedAndWrittenBack) {
+    Start();
+    settings_.menu.menuX = 5000;
+    settings_.menu.menuY = -20;
+    POINT point = ClampStoredPopupPoint(window_);
+    EXPECT_EQ(point.x, GetSystemMetrics(SM_CXSCREEN) - 1);
+    EXPECT_EQ(point.y, 0);
+    EXPECT_EQ(settings_.menu.menuX, point.x);
+    EXPECT_EQ(settings_.menu.menuY, 0);
+}
+
+TEST_F(MainWindowTest, QuitWritesTheFilesAndASecondInstanceIsRefused) {
+    Start();
+    EXPECT_EQ(CreateMainWindow(GetModuleHandleA(nullptr), &settings_), nullptr);
+    Copy("last");
+    registerText(Store(), "reg");
+    DeleteFileA(folder_.file("quillmate.hst").c_str());
+    SendMessageA(window_, WM_COMMAND, IDM_QUIT, 0);
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(testenv::ReadFileBytes(folder_.file("quillmate.hst")), std::string("last\0", 5));
+    EXPECT_EQ(testenv::ReadFileBytes(folder_.file("quillmate.use")), std::string("reg\0", 4));
+}
+
+TEST_F(MainWindowTest, ChosenTextGoesOnTheClipboardAndARemovedIdDoesNothing) {
+    Start();
+    Copy("first");
+    Copy("second");
+    int id = idAt(Store(), ListKind::History, 1);
+    SendMessageA(window_, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    std::vector<char> chosen = ReadClipboardFormat(nullptr, CF_TEXT);
+    ASSERT_FALSE(chosen.empty());
+    EXPECT_STREQ(chosen.data(), "first");
+
+    clearHistory(Store());
+    ClearClipboard(nullptr);
+    PumpMessages(50);
+    SendMessageA(window_, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    EXPECT_TRUE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
+}
+
+}  // namespace

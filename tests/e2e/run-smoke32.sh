@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# Smoke test of the shipped 32-bit Quillmate.exe (the win32 tree's PE32 build): it runs under
-# 32-bit Wine, which these kernels start only through qemu's user-mode emulation. Installs qemu
-# and wine32 and registers qemu for 32-bit ELF files when that is missing (as root), then runs
-# the resident mode (two copies, the .hst file, the quit command, the .ini) and the path-copy
-# mode on the real exe. Where the kernel refuses the registration it reports itself SKIPPED.
+# Smoke test of the shipped 32-bit Quillmate.exe (the win32 tree's PE32 build) under 32-bit Wine:
+# natively where the kernel runs 32-bit programs, otherwise through qemu's user-mode emulation.
+# Installs wine32 (and qemu, registered for 32-bit ELF files, when needed) as root, then runs the
+# resident mode (two copies, the .hst file, the quit command, the .ini) and the path-copy mode on
+# the real exe. Where the kernel refuses the qemu registration it reports itself SKIPPED.
 set -u
 . "$(dirname "$0")/../../scripts/lib.sh"
 
@@ -69,30 +69,29 @@ give_up() {
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-install_packages() {
-    local log=$QM_BUILD/smoke32-apt.log
+apt_log=$QM_BUILD/smoke32-apt.log
+
+# Installs one package with apt, or fails the smoke test with apt's last lines.
+apt_install() {
     export DEBIAN_FRONTEND=noninteractive
-    : >"$log"
-    if ! installed qemu-user; then
-        say "installing qemu-user"
-        as_root apt-get update -q >>"$log" 2>&1
-        as_root apt-get install -y -q --no-install-recommends qemu-user >>"$log" 2>&1 ||
-            { tail -n 20 "$log"; give_up "qemu-user cannot be installed (log: $log)"; }
-    fi
-    if ! installed wine32:i386; then
-        say "installing wine32:i386"
-        dpkg --print-foreign-architectures | grep -qx i386 ||
-            as_root dpkg --add-architecture i386 >>"$log" 2>&1 ||
-            give_up "the i386 architecture cannot be added to dpkg"
-        as_root apt-get update -q >>"$log" 2>&1
-        as_root apt-get install -y -q --no-install-recommends wine32:i386 >>"$log" 2>&1 ||
-            { tail -n 20 "$log"; give_up "wine32:i386 cannot be installed (log: $log)"; }
-    fi
+    say "installing $1"
+    as_root apt-get update -q >>"$apt_log" 2>&1
+    as_root apt-get install -y -q --no-install-recommends "$1" >>"$apt_log" 2>&1 ||
+        { tail -n 20 "$apt_log"; give_up "$1 cannot be installed (log: $apt_log)"; }
+}
+
+install_wine32() {
+    installed wine32:i386 && return 0
+    dpkg --print-foreign-architectures | grep -qx i386 ||
+        as_root dpkg --add-architecture i386 >>"$apt_log" 2>&1 ||
+        give_up "the i386 architecture cannot be added to dpkg"
+    apt_install wine32:i386
 }
 
 loader32_starts() { timeout 120 "$SMOKE_LOADER32" --version </dev/null >/dev/null 2>&1; }
 
-# Hands 32-bit ELF files to qemu unless they run already (natively or through an entry).
+# Hands 32-bit ELF files to qemu unless they run already: kernels with 32-bit support run
+# them natively, which is about a hundred times faster than the emulation.
 register_qemu() {
     local entry=$SMOKE_BINFMT/qemu-i386
     if loader32_starts; then
@@ -103,6 +102,7 @@ register_qemu() {
         fi
         return 0
     fi
+    installed qemu-user || apt_install qemu-user
     if [ ! -e "$entry" ]; then
         if [ ! -e "$SMOKE_BINFMT/register" ]; then
             as_root mount -t binfmt_misc binfmt_misc "$SMOKE_BINFMT" 2>/dev/null ||
@@ -135,7 +135,7 @@ prepare_prefix() {
     if [ ! -f "$ready" ]; then
         rm -rf "$SMOKE_PREFIX"
         mkdir -p "$SMOKE_PREFIX"
-        say "initialising the 32-bit Wine prefix (about 2 minutes under emulation)"
+        say "initialising the 32-bit Wine prefix (about 2 minutes when emulated)"
         "$QM_WINESERVER" -p >/dev/null 2>&1 </dev/null
         timeout "$(left)" "$QM_WINE64" wineboot -i >"$QM_BUILD/smoke32-wineboot.log" 2>&1 </dev/null ||
             give_up "wineboot -i of $SMOKE_PREFIX failed (log: $QM_BUILD/smoke32-wineboot.log)"
@@ -303,7 +303,8 @@ main() {
     [ -f "$SMOKE_EXE" ] || give_up "missing $SMOKE_EXE (build the win32 tree first)"
     file -b "$SMOKE_EXE" | grep -q '^PE32 ' || give_up "$SMOKE_EXE is not a PE32 executable"
     [ -f "$SMOKE_DRIVER" ] || give_up "missing $SMOKE_DRIVER (build the win64 tree first)"
-    install_packages
+    : >"$apt_log"
+    install_wine32
     register_qemu
     qm_start_xvfb || give_up "Xvfb does not start"
     prepare_prefix

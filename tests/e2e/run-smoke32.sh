@@ -206,7 +206,8 @@ wait_exit() {
 resident_scenario() {
     local hst=$smoke_dir/quillmate.hst ini=$smoke_dir/quillmate.ini start=$SECONDS rc
     write_bmp "$smoke_dir/empty.bmp"
-    xclip -selection clipboard -t image/bmp -i "$smoke_dir/empty.bmp"
+    # xclip stays behind serving its copy until the Xvfb ends: its output must not hold ours open.
+    xclip -selection clipboard -t image/bmp -i "$smoke_dir/empty.bmp" >/dev/null 2>&1
     (cd "$smoke_dir" && exec "$SMOKE_LOADER32" ./Quillmate.exe) </dev/null >"$smoke_dir/resident.log" 2>&1 &
     resident_pid=$!
     if ! wait_window 240; then
@@ -218,11 +219,11 @@ resident_scenario() {
     pass "the resident Quillmate.exe shows its window \"Quillmate\" ($((SECONDS - start)) s)"
 
     local t=$SECONDS
-    printf one | xclip -selection clipboard -i
+    printf one | xclip -selection clipboard -i >/dev/null 2>&1
     # The second copy waits for the first one's record, else the X clipboard could change
     # twice before Wine looks at it.
     wait_file_bytes "$hst" 'one\0' 60 || say "no record of \"one\" after $((SECONDS - t)) s"
-    printf two | xclip -selection clipboard -i
+    printf two | xclip -selection clipboard -i >/dev/null 2>&1
     if wait_file_bytes "$hst" 'one\0two\0' 60; then
         pass "the .hst file holds one\\0two\\0 ($((SECONDS - t)) s after the first copy)"
     else
@@ -282,7 +283,7 @@ path_copy_scenario() {
         fail "the path-copy mode ends with exit code 0 (exit code $rc after $((SECONDS - start)) s)"
         tail -n 20 "$smoke_dir/pathcopy.log"
     fi
-    # Windows paths ignore the case of ASCII letters; the shell may give them in lower case.
+    # Windows paths ignore the case of ASCII letters, so the shell's spelling of them is free.
     expected=$(printf '"%s"' "$windows_path" | lower_ascii)
     local end=$((SECONDS + 20))
     while :; do

@@ -130,15 +130,15 @@ wine_env32() {
 # The prefix is made by the 64-bit wineboot, so it is a WoW64 prefix whose wineserver also
 # serves the 64-bit test driver. A marker tells a finished initialisation from a broken one.
 prepare_prefix() {
-    local ready=$SMOKE_PREFIX/.quillmate-ready start=$SECONDS
+    local ready=$SMOKE_PREFIX/.quillmate-ready start=$SECONDS log=$QM_BUILD/smoke32-wineboot.log
     wine_env32
     if [ ! -f "$ready" ]; then
         rm -rf "$SMOKE_PREFIX"
         mkdir -p "$SMOKE_PREFIX"
         say "initialising the 32-bit Wine prefix (about 2 minutes when emulated)"
         "$QM_WINESERVER" -p >/dev/null 2>&1 </dev/null
-        timeout "$(left)" "$QM_WINE64" wineboot -i >"$QM_BUILD/smoke32-wineboot.log" 2>&1 </dev/null ||
-            give_up "wineboot -i of $SMOKE_PREFIX failed (log: $QM_BUILD/smoke32-wineboot.log)"
+        timeout "$(left)" "$QM_WINE64" wineboot -i >"$log" 2>&1 </dev/null ||
+            give_up "wineboot -i of $SMOKE_PREFIX failed (log: $log)"
         touch "$ready"
         say "prefix ready in $((SECONDS - start)) s"
     else
@@ -147,7 +147,9 @@ prepare_prefix() {
     fi
 }
 
-driver() { timeout "$(left)" "$QM_WINE64" "$SMOKE_DRIVER" "$@" </dev/null 2>>"$smoke_dir/driver.log"; }
+driver() {
+    timeout "$(left)" "$QM_WINE64" "$SMOKE_DRIVER" "$@" </dev/null 2>>"$smoke_dir/driver.log"
+}
 
 # Polls until the file holds exactly the bytes of the printf format $2; at most $3 seconds.
 wait_file_bytes() {
@@ -208,7 +210,8 @@ resident_scenario() {
     write_bmp "$smoke_dir/empty.bmp"
     # xclip stays behind serving its copy until the Xvfb ends: its output must not hold ours open.
     xclip -selection clipboard -t image/bmp -i "$smoke_dir/empty.bmp" >/dev/null 2>&1
-    (cd "$smoke_dir" && exec "$SMOKE_LOADER32" ./Quillmate.exe) </dev/null >"$smoke_dir/resident.log" 2>&1 &
+    (cd "$smoke_dir" && exec "$SMOKE_LOADER32" ./Quillmate.exe) \
+        </dev/null >"$smoke_dir/resident.log" 2>&1 &
     resident_pid=$!
     if ! wait_window 240; then
         fail "the resident Quillmate.exe shows its window \"Quillmate\" ($((SECONDS - start)) s)"

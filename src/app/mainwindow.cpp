@@ -50,6 +50,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
     if (!AddNotificationIcon(window)) return -1;
     ShowHistoryState(*settings);
     SetPropA(window, PROP_DIALOG, nullptr);
+    SetCaptureIcon({SetIconTip, StartIconAnimation});
     JoinViewerChain(window, *settings);
     RegisterAllHotkeys(window, settings->hotkeys);
     return 0;

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/appshell.h"
-#include "app/trayicon.h"
 #include "clipboard/capturerules.h"
 #include "clipboard/cliplog.h"
 #include "settings/appsettings.h"
@@ -17,6 +16,7 @@ constexpr UINT_PTR TIMER_CLIPBOARD_RETRY = 6;
 
 HWND g_nextViewer = nullptr;
 int g_openRetries = 0;
+CaptureIcon g_icon = {[](const char*) {}, [](HWND) {}};
 
 void StoreNextViewer(HWND mainWindow, HWND next) {
     g_nextViewer = next == mainWindow ? nullptr : next;
@@ -46,14 +46,14 @@ void HandleText(HWND mainWindow, AppSettings& settings, const std::vector<char>&
         if (TextStore* store = GetTextStore(mainWindow))
             recordHistoryText(*store, settings.history.historyCount, text);
     }
-    SetIconTip(text);
+    g_icon.setTip(text);
     if (settings.log.logText && settings.log.logFolder[0] != '\0')
         WriteTextLog(settings.log.logFolder, text, copy.size() - 1);
     if (settings.history.autoClear) StartClearTimer(mainWindow, settings);
 }
 
 void HandleNoText(HWND mainWindow, const AppSettings& settings) {
-    SetIconTip("");
+    g_icon.setTip("");
     if (!settings.log.logImage || settings.log.logFolder[0] == '\0') return;
     std::vector<char> dib = ReadClipboardFormat(mainWindow, CF_DIB);
     // The copy carries one NUL of its own after the block.
@@ -61,6 +61,8 @@ void HandleNoText(HWND mainWindow, const AppSettings& settings) {
 }
 
 }  // namespace
+
+void SetCaptureIcon(const CaptureIcon& icon) { g_icon = icon; }
 
 HWND JoinViewerChain(HWND mainWindow, const AppSettings& settings) {
     StoreNextViewer(mainWindow, SetClipboardViewer(mainWindow));
@@ -127,7 +129,7 @@ LRESULT OnClipboardChanged(HWND mainWindow) {
         HandleText(mainWindow, *settings, text);
     else
         HandleNoText(mainWindow, *settings);
-    if (settings->history.animateIcon) StartIconAnimation(mainWindow);
+    if (settings->history.animateIcon) g_icon.animate(mainWindow);
     RestartRepairTimer(mainWindow, static_cast<UINT>(settings->history.repairInterval));
     return 0;
 }

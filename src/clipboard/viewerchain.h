@@ -5,6 +5,14 @@
 
 struct AppSettings;
 
+// How a change shows on the notification icon; the main window hands its icon operations in,
+// so the capture needs nothing of the application shell beyond its shared header.
+struct CaptureIcon {
+    void (*setTip)(const char* text);
+    void (*animate)(HWND mainWindow);
+};
+void SetCaptureIcon(const CaptureIcon& icon);
+
 // Joins the chain and starts the repair timer; gives the next viewer.
 HWND JoinViewerChain(HWND mainWindow, const AppSettings& settings);
 void LeaveViewerChain(HWND mainWindow);

@@ -93,6 +93,13 @@ def text_survives_byte_for_byte(q):
     check_equal(q.wait_file("quillmate.hst", expected), expected, ".hst of CR LF and Japanese")
     check_equal(q.quit(), 0, "exit code")
     q.start_empty()
+    # Down once highlights the placeholder, once more the newest text (past the separator).
+    q.driver("icon-click", "left")
+    time.sleep(1.0)
+    q.driver("keys", "down,down,return")
+    japanese = texts[1].encode("utf-8")
+    check_equal(wait_until(lambda: clipboard_text() == japanese, 5) and clipboard_text(),
+                japanese, "the Japanese text chosen back after a restart")
     check_equal(q.quit(), 0, "exit code after restart")
     check_equal(q.read("quillmate.hst"), expected, ".hst after a restart")
 

@@ -52,6 +52,9 @@ def record_and_quit(q):
     check(q.read("quillmate.use") is not None, "the .use file exists")
     ini = q.read("quillmate.ini") or b""
     check("履歴の記憶数=30".encode(CP932) in ini, "the .ini holds the history count in CP932")
+    written = [os.stat(q.path(name)).st_mtime_ns
+               for name in ("quillmate.hst", "quillmate.use", "quillmate.ini")]
+    check(written == sorted(written), "the end writes the history, registered texts, settings")
 
 
 @scenario

@@ -113,7 +113,7 @@ TEST_F(MainWindowTest, DialogGreysTheStoreEditingCommands) {
 }
 
 // Polls the icon while one change animates: the frames appear in order and end on the base.
-std::vector<int> WatchAnimation(HWND window) {
+std::vector<int> WatchAnimation() {
     std::vector<int> seen;
     DWORD end = GetTickCount() + 600;
     while (static_cast<int>(end - GetTickCount()) > 0) {
@@ -121,7 +121,6 @@ std::vector<int> WatchAnimation(HWND window) {
         int id = CurrentIconResourceId();
         if (seen.empty() || seen.back() != id) seen.push_back(id);
     }
-    (void)window;
     return seen;
 }
 
@@ -130,12 +129,12 @@ TEST_F(MainWindowTest, AnimationShowsThreeFramesThenTheBaseIcon) {
     Start();
     PumpMessages(400);
     ASSERT_TRUE(SetClipboardText(nullptr, "one"));
-    EXPECT_EQ(WatchAnimation(window_),
+    EXPECT_EQ(WatchAnimation(),
               (std::vector<int>{IDI_QUILLMATE, IDI_HISTORY_1, IDI_HISTORY_2, IDI_HISTORY_3,
                                 IDI_QUILLMATE}));
     SendMessageA(window_, WM_COMMAND, IDM_HISTORY_ON_OFF, 0);
     ASSERT_TRUE(SetClipboardText(nullptr, "two"));
-    std::vector<int> off = WatchAnimation(window_);
+    std::vector<int> off = WatchAnimation();
     ASSERT_FALSE(off.empty());
     EXPECT_EQ(off.back(), IDI_HISTORY_OFF);
 }

@@ -40,11 +40,21 @@ def copy_image(path):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True, timeout=10)
 
 
-def clipboard_text():
-    """The X clipboard's text as UTF-8 bytes, or None when it holds none."""
-    result = subprocess.run(["xclip", "-o", "-selection", "clipboard"], capture_output=True,
-                            timeout=10)
-    return result.stdout if result.returncode == 0 else None
+def clipboard_text(attempts=4):
+    """The X clipboard's text as UTF-8 bytes, or None when it holds none.
+
+    A request that meets a change of owner can go unanswered for good (the old owner drops
+    it), so a read that hangs is dropped and asked again rather than taken for an answer."""
+    for attempt in range(attempts):
+        try:
+            result = subprocess.run(["xclip", "-o", "-selection", "clipboard"],
+                                    capture_output=True, timeout=3)
+        except subprocess.TimeoutExpired:
+            if attempt + 1 == attempts:
+                raise
+            print("clipboard read went unanswered; asking again", flush=True)
+            continue
+        return result.stdout if result.returncode == 0 else None
 
 
 def wait_until(predicate, timeout=10.0, step=0.05):

@@ -212,9 +212,7 @@ def burst_of_copies(q):
     for text in texts:
         copy_text(text)
         copied_at[text.encode(CP932)] = time.time()
-        # Wine imports an X copy after its owner has answered; copies closer together than
-        # that are merged by X before Quillmate can see them.
-        time.sleep(0.05)
+        time.sleep(0.02)
     wait_until(lambda: len(seen_at) == len(texts), 20)
     stop.set()
     watcher.join()

@@ -43,16 +43,6 @@ void moveToFront(TextList& list, const TextEntry* entry) {
     std::rotate(at, std::next(at), chain.end());
 }
 
-// An id for a new entry; when none is free the oldest History entry gives up its own.
-int takeId(TextStore& store) {
-    int id = allocateTextId(store.pool);
-    if (id < 0 && !store.history.chain.empty()) {
-        removeOldest(store, store.history, 1);
-        id = allocateTextId(store.pool);
-    }
-    return id;
-}
-
 // Capacity grows geometrically here; push_back after it cannot throw.
 void makeRoomForOne(std::vector<std::unique_ptr<TextEntry>>& chain) {
     if (chain.size() < chain.capacity()) return;
@@ -60,7 +50,6 @@ void makeRoomForOne(std::vector<std::unique_ptr<TextEntry>>& chain) {
 }
 
 bool addNewEntry(TextStore& store, TextList& list, ListKind kind, std::string_view text) {
-    // The text is copied before any entry is given up: it may be that entry's own text.
     std::unique_ptr<TextEntry> entry;
     try {
         entry = std::make_unique<TextEntry>();
@@ -68,7 +57,8 @@ bool addNewEntry(TextStore& store, TextList& list, ListKind kind, std::string_vi
     } catch (const std::bad_alloc&) {
         return false;
     }
-    int id = takeId(store);
+    // A full pool refuses the new text; both lists stay as they were.
+    int id = allocateTextId(store.pool);
     if (id < 0) return false;
     try {
         makeRoomForOne(list.chain);

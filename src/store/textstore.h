@@ -63,10 +63,9 @@ TextStore* createTextStore();
 void destroyTextStore(TextStore* store);
 
 // Puts text at index 0 of the list. An equal text (byte for byte) already there moves to index
-// 0 and keeps its id; otherwise a new entry takes the lowest free id. When every id is taken,
-// the oldest History entry is given up for the new one. False when the kind names no list, text
-// is null, or the text could not be stored (no id to be had, or no memory); the lists are then
-// unchanged, except for a History entry given up for an id.
+// 0 and keeps its id; otherwise a new entry takes the lowest free id. False when the kind names
+// no list, text is null, or the text could not be stored (every id taken, or no memory); both
+// lists are then unchanged.
 bool addText(TextStore& store, ListKind kind, const char* text);
 
 // Removes every entry of the list and releases their ids. False when the kind names no list.

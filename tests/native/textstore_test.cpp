@@ -36,23 +36,26 @@ TEST(TextStore, LowestFreeIdsMoveToFrontAndByteForByteEquality) {
     EXPECT_FALSE(addText(store, kHistory, nullptr));
 }
 
-TEST(TextStore, FullPoolGivesUpOldestHistoryThenRefuses) {
+TEST(TextStore, FullPoolRefusesNewTextsAndLeavesBothListsAsTheyWere) {
     TextStore store;
+    int saves = 0;
+    store.saver = [&saves](ListKind) { ++saves; };
     addText(store, kHistory, "old");
     addText(store, kHistory, "new");
     for (int i = 0; i < kTextIdCount - 2; ++i)
         ASSERT_TRUE(addText(store, kRegistered, std::to_string(i).c_str()));
-    // The text is copied before the history entry holding it gives up its id.
-    ASSERT_TRUE(registerText(store, textOfId(store, 4096)));
-    EXPECT_EQ(rowsOf(store, kHistory), (Rows{{4097, "new"}}));
-    EXPECT_EQ(rowsOf(store, kRegistered)[0], (std::pair<int, std::string>{4096, "old"}));
-    ASSERT_TRUE(addText(store, kRegistered, "another"));
-    EXPECT_EQ(listCount(store, kHistory), 0);
-    EXPECT_FALSE(addText(store, kRegistered, "refused"));
+    const Rows history = rowsOf(store, kHistory);
+    const Rows registered = rowsOf(store, kRegistered);
     EXPECT_FALSE(recordHistoryText(store, 30, "refused"));
-    EXPECT_EQ(listCount(store, kRegistered), kTextIdCount);
-    EXPECT_TRUE(addText(store, kRegistered, "0"));  // an equal text still moves
-    EXPECT_STREQ(textOfId(store, idAt(store, kRegistered, 0)), "0");
+    EXPECT_FALSE(registerText(store, "old"));  // in the History only: a new registered entry
+    EXPECT_EQ(rowsOf(store, kHistory), history);
+    EXPECT_EQ(rowsOf(store, kRegistered), registered);
+    EXPECT_EQ(saves, 0);
+    EXPECT_TRUE(recordHistoryText(store, 30, "old"));  // an equal text still moves
+    EXPECT_EQ(rowsOf(store, kHistory), (Rows{{4096, "old"}, {4097, "new"}}));
+    trimHistory(store, 1);  // frees 4097
+    EXPECT_TRUE(registerText(store, "after"));
+    EXPECT_EQ(rowsOf(store, kRegistered)[0], (std::pair<int, std::string>{4097, "after"}));
 }
 
 TEST(TextStore, SaverIsAskedOnlyWhenAListChanged) {

@@ -112,14 +112,19 @@ TEST_F(MainWindowTest, DialogGreysTheStoreEditingCommands) {
     SetPropA(window_, PROP_DIALOG, nullptr);
 }
 
-// Polls the icon while one change animates: the frames appear in order and end on the base.
-std::vector<int> WatchAnimation() {
+// Polls the icon while a change animates, noting each icon shown; once `midFrame` shows, a
+// second text is copied.
+std::vector<int> WatchAnimation(int midFrame = 0) {
     std::vector<int> seen;
     DWORD end = GetTickCount() + 600;
     while (static_cast<int>(end - GetTickCount()) > 0) {
         PumpMessages(5);
         int id = CurrentIconResourceId();
-        if (seen.empty() || seen.back() != id) seen.push_back(id);
+        if (!seen.empty() && seen.back() == id) continue;
+        seen.push_back(id);
+        if (id == midFrame) {
+            EXPECT_TRUE(SetClipboardText(nullptr, "during the animation"));
+        }
     }
     return seen;
 }
@@ -129,11 +134,14 @@ TEST_F(MainWindowTest, AnimationShowsThreeFramesThenTheBaseIcon) {
     Start();
     PumpMessages(400);
     ASSERT_TRUE(SetClipboardText(nullptr, "one"));
-    EXPECT_EQ(WatchAnimation(),
-              (std::vector<int>{IDI_QUILLMATE, IDI_HISTORY_1, IDI_HISTORY_2, IDI_HISTORY_3,
-                                IDI_QUILLMATE}));
-    SendMessageA(window_, WM_COMMAND, IDM_HISTORY_ON_OFF, 0);
+    const std::vector<int> once = {IDI_QUILLMATE, IDI_HISTORY_1, IDI_HISTORY_2, IDI_HISTORY_3,
+                                   IDI_QUILLMATE};
+    EXPECT_EQ(WatchAnimation(), once);
+    // A change while the animation runs restarts its period, not its frames.
     ASSERT_TRUE(SetClipboardText(nullptr, "two"));
+    EXPECT_EQ(WatchAnimation(IDI_HISTORY_2), once);
+    SendMessageA(window_, WM_COMMAND, IDM_HISTORY_ON_OFF, 0);
+    ASSERT_TRUE(SetClipboardText(nullptr, "three"));
     std::vector<int> off = WatchAnimation();
     ASSERT_FALSE(off.empty());
     EXPECT_EQ(off.back(), IDI_HISTORY_OFF);

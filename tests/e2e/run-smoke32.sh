@@ -290,7 +290,8 @@ path_copy_scenario() {
     expected=$(printf '"%s"' "$windows_path" | lower_ascii)
     local end=$((SECONDS + 20))
     while :; do
-        got=$(xclip -o -selection clipboard 2>/dev/null)
+        # A read that meets a change of owner may go unanswered: give up on it and ask again.
+        got=$(timeout 3 xclip -o -selection clipboard 2>/dev/null)
         [ "$(printf '%s' "$got" | lower_ascii)" = "$expected" ] && break
         [ "$SECONDS" -ge "$end" ] && break
         sleep 0.5

@@ -12,6 +12,7 @@
 #include "app/mainwindow.h"
 #include "app/startup.h"
 #include "app/trayicon.h"
+#include "clipboard/capturerules.h"
 #include "clipboard/viewerchain.h"
 #include "resource.h"
 #include "settings/appsettings.h"
@@ -210,6 +211,32 @@ TEST_F(MainWindowTest, TextIsReadOnceAnotherProgramLetsGoOfTheClipboard) {
     CloseHandle(opened);
     ASSERT_TRUE(held) << "the holder thread could not open the clipboard";
     EXPECT_EQ(History(), (std::vector<std::string>{"held"}));
+}
+
+TEST_F(MainWindowTest, EachChangeWhileTheClipboardIsHeldGetsItsOwnRetries) {
+    Start();
+    ASSERT_TRUE(SetClipboardText(nullptr, "late"));
+    PumpMessages(100);
+    clearHistory(Store());
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([opened, release] {
+        if (!OpenClipboard(nullptr)) return;
+        SetEvent(opened);
+        WaitForSingleObject(release, 5000);
+        CloseClipboard();
+    });
+    bool held = WaitForSingleObject(opened, 2000) == WAIT_OBJECT_0;
+    // One change more than a change has retries, all while the clipboard is held: the last
+    // must still be read once the clipboard is let go.
+    for (int change = 0; change <= kClipboardOpenRetries; ++change) OnClipboardChanged(window_);
+    SetEvent(release);
+    holder.join();
+    PumpMessages(400);
+    CloseHandle(opened);
+    CloseHandle(release);
+    ASSERT_TRUE(held) << "the holder thread could not open the clipboard";
+    EXPECT_EQ(History(), (std::vector<std::string>{"late"}));
 }
 
 TEST_F(MainWindowTest, AListFileThatCouldNotBeReadIsNeverOverwritten) {

@@ -116,13 +116,21 @@ void SaveLogGroup(const char* path, const LogSettings& l) {
     WritePrivateProfileStringA(s, "ログフォルダ", l.logFolder, path);
 }
 
-// The old hotkey keys are about to be deleted; a hotkey the hotkey section does not hold yet
-// would be lost with them, so the loaded value is written there first.
+bool ProfileIntReadable(const char* section, const char* key, const char* file) {
+    char text[1024];
+    GetPrivateProfileStringA(section, key, "", text, sizeof text - 1, file);
+    int32_t value;
+    return ParseProfileInt(text, value);
+}
+
+// The old hotkey keys are about to be deleted; a hotkey the hotkey section does not hold as a
+// number (missing, empty, letters) came from the old key and would be lost with it, so the
+// loaded value is written there first.
 void CarryLegacyHotkeys(const char* path, const HotkeySettings& group) {
     for (const LegacyHotkeyKey& legacy : kLegacyHotkeyKeys) {
         if (!ProfileKeyExists(kMainSection, legacy.key, path)) continue;
         const HotkeyBinding* row = BindingOfSlot(legacy.slot);
-        if (ProfileKeyExists(kHotkeySection, row->key, path)) continue;
+        if (ProfileIntReadable(kHotkeySection, row->key, path)) continue;
         WriteProfileInt(kHotkeySection, row->key, path, EncodeHotkey(group.slots[legacy.slot]));
     }
 }

@@ -284,18 +284,40 @@ TEST_F(MainWindowTest, TextIsReadOnceAnotherProgramLetsGoOfTheClipboard) {
     ASSERT_TRUE(SetClipboardText(nullptr, "held"));
     // Another thread holds the clipboard open for a moment, as a slow program would.
     std::thread holder([opened] {
-        if (OpenClipboard(nullptr)) {
-            SetEvent(opened);
-            Sleep(120);
-            CloseClipboard();
-        }
+        if (!OpenClipboard(nullptr)) return;
         SetEvent(opened);
+        Sleep(120);
+        CloseClipboard();
     });
-    WaitForSingleObject(opened, 2000);
+    bool held = WaitForSingleObject(opened, 2000) == WAIT_OBJECT_0;
     PumpMessages(400);
     holder.join();
     CloseHandle(opened);
+    ASSERT_TRUE(held) << "the holder thread could not open the clipboard";
     EXPECT_EQ(History(), (std::vector<std::string>{"held"}));
+}
+
+TEST_F(MainWindowTest, AListFileThatCouldNotBeReadIsNeverOverwritten) {
+    const std::string use = folder_.file("quillmate.use");
+    const std::string hst = folder_.file("quillmate.hst");
+    ASSERT_TRUE(testenv::WriteFileBytes(use, std::string("mine\0", 5)));
+    ASSERT_TRUE(testenv::WriteFileBytes(hst, std::string("seen\0", 5)));
+    HANDLE locks[2];
+    int i = 0;
+    for (const std::string& path : {use, hst}) {
+        locks[i] = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(locks[i++], INVALID_HANDLE_VALUE);
+    }
+    Start();
+    for (HANDLE lock : locks) CloseHandle(lock);
+    // The run goes on as usual; only the two files are left alone.
+    Copy("copied");
+    registerText(Store(), "registered");
+    EXPECT_EQ(History(), (std::vector<std::string>{"copied"}));
+    SendMessageA(window_, WM_COMMAND, IDM_QUIT, 0);
+    ASSERT_FALSE(IsWindow(window_));
+    EXPECT_EQ(testenv::ReadFileBytes(use), std::string("mine\0", 5));
+    EXPECT_EQ(testenv::ReadFileBytes(hst), std::string("seen\0", 5));
 }
 
 TEST_F(MainWindowTest, HotkeyRunsItsCommand) {

@@ -99,10 +99,12 @@ TEST_F(SettingsFile, SaveWritesShiftJisKeysAndLongTextsComeBackWhole) {
 }
 
 TEST_F(SettingsFile, HotkeysComeFromOldAndNewKeysAndOldOnesAreCarriedOnlyWhenMissing) {
+    // An empty or non-numeric value in the hotkey section counts as missing, here and on carry.
     AppSettings s = Load(
         "[Quillmate]\r\n履歴を表示=854\r\nメニューを表示=833\r\n"
         "「よく使うテキストの登録」を表示=834\r\n「登録テキストの編集」を表示=835\r\n"
-        "[ホットキー]\r\nメニューを表示=836\r\n日時の取得=600\r\nクリップボードのクリア=600\r\n"
+        "[ホットキー]\r\n履歴を表示=\r\n「登録テキストの編集」を表示=abc\r\n"
+        "メニューを表示=836\r\n日時の取得=600\r\nクリップボードのクリア=600\r\n"
         "履歴機能のオン・オフ=600\r\n");
     HotkeySettings& g = s.hotkeys;
     EXPECT_EQ(EncodeHotkey(g.slots[0]), 854) << "an old key alone counts";

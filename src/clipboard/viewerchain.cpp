@@ -53,6 +53,12 @@ void HandleText(HWND mainWindow, AppSettings& settings, const std::vector<char>&
     if (settings.history.autoClear) StartClearTimer(mainWindow, settings);
 }
 
+// The copying program asked that no clipboard tool keep this: it is neither recorded, logged nor
+// shown, but still cleared on time so a secret does not outstay the user's delay.
+void HandleMarked(HWND mainWindow, const AppSettings& settings) {
+    if (settings.history.autoClear) StartClearTimer(mainWindow, settings);
+}
+
 void HandleNoText(HWND mainWindow, const AppSettings& settings) {
     g_icon.setTip("");
     if (!settings.log.logImage || settings.log.logFolder[0] == '\0') return;
@@ -67,7 +73,9 @@ void ReadChangedClipboard(HWND mainWindow) {
     AppSettings* settings = GetAppSettings(mainWindow);
     if (!settings) return;
     bool opened = false;
-    std::vector<char> text = ReadClipboardFormat(mainWindow, CF_TEXT, &opened);
+    bool marked = false;
+    std::vector<char> text = ReadClipboardFormat(
+        mainWindow, CF_TEXT, &opened, settings->history.honourIgnoreMarkers ? &marked : nullptr);
     // Another program may hold the clipboard for a moment: read again shortly rather than
     // lose the text it just put there.
     if (!opened && g_openRetries < kClipboardOpenRetries) {
@@ -76,11 +84,13 @@ void ReadChangedClipboard(HWND mainWindow) {
         return;
     }
     g_openRetries = 0;
-    if (!text.empty())
+    if (marked)
+        HandleMarked(mainWindow, *settings);
+    else if (!text.empty())
         HandleText(mainWindow, *settings, text);
     else
         HandleNoText(mainWindow, *settings);
-    if (settings->history.animateIcon) g_icon.animate(mainWindow);
+    if (settings->history.animateIcon && !marked) g_icon.animate(mainWindow);
     RestartRepairTimer(mainWindow, static_cast<UINT>(settings->history.repairInterval));
 }
 

@@ -16,6 +16,7 @@ void SetDefaultHistorySettings(HistorySettings& history) {
     history.repairInterval = 600000;
     history.autoClear = false;
     history.clearInterval = 240000;
+    history.honourIgnoreMarkers = true;
 }
 
 void SetDefaultMenuSettings(MenuSettings& menu) {

@@ -164,6 +164,12 @@ class Quillmate:
         return subprocess.run([Config.wine, Config.driver, *args], cwd=self.folder,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
 
+    def copy_marked(self, text, *formats):
+        """Copies text from a Win32 program, with marker formats ("NAME" or "NAME=DWORD")."""
+        copier = os.path.join(os.path.dirname(Config.driver), "qmcopier.exe")
+        return subprocess.run([Config.wine, copier, text, *formats], cwd=self.folder,
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=90)
+
     def command(self, command_id):
         return self.driver("post-command", str(command_id)).returncode == 0
 

@@ -4,7 +4,8 @@
 set -u
 . "$(dirname "$0")/../../scripts/lib.sh"
 
-for f in "$QM_BUILD/win64/Quillmate.exe" "$QM_BUILD/win64/qmdriver.exe"; do
+for f in Quillmate qmdriver qmcopier; do
+    f=$QM_BUILD/win64/$f.exe
     [ -f "$f" ] || { echo "missing $f (build the win64 tree first)" >&2; qm_record e2e 0 1; exit 1; }
 done
 cleanup() { qm_stop_wine; qm_stop_xvfb; }

@@ -261,6 +261,36 @@ def log_files_of_text_and_image(q):
     check_equal(q.quit(), 0, "exit code")
 
 
+@scenario
+def marked_copy_is_never_kept(q):
+    log = q.path("logs")
+    os.mkdir(log)
+    q.write("quillmate.ini", ("[Quillmate]\r\nテキストをログへ書き出す=1\r\n"
+                              "イメージをログへ書き出す=1\r\nログフォルダ=%s\r\n"
+                              % qm.windows_path(log)).encode(CP932))
+    q.start_empty()
+    copy_text("before")
+    q.wait_file("quillmate.hst", records("before"))
+    check_equal(q.copy_marked("secret", "ExcludeClipboardContentFromMonitorProcessing").returncode,
+                0, "exit code of the marked copy")
+    check(wait_until(lambda: clipboard_text() == b"secret", 5), "the secret reached the clipboard")
+    check_equal(q.copy_marked("after").returncode, 0, "exit code of the plain copy")
+    expected = records("before", "after")
+    check_equal(q.wait_file("quillmate.hst", expected), expected, ".hst without the secret")
+    # Placeholder of the empty registered section, separator, "after", then "before": the
+    # secret is not between them.
+    q.driver("icon-click", "left")
+    time.sleep(1.0)
+    q.driver("keys", "down,down,down,return")
+    check_equal(wait_until(lambda: clipboard_text() == b"before", 5) and clipboard_text(),
+                b"before", "the text menu's second history entry")
+    check_equal(q.quit(), 0, "exit code")
+    logged = [open(f, "rb").read() for f in all_files(log)]
+    check(b"after" in logged, "the plain copy is logged")
+    check(not any(b"secret" in data for data in logged), "the secret is in no log file")
+    check(b"secret" not in (q.read("quillmate.hst") or b""), "the secret is not in the .hst")
+
+
 def all_files(folder):
     found = []
     for root, _dirs, files in os.walk(folder):

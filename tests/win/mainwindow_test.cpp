@@ -160,6 +160,91 @@ TEST_F(MainWindowTest, AutoClearEmptiesTheClipboardAfterTheDelay) {
     EXPECT_EQ(History(), (std::vector<std::string>{"secret"})) << "the history keeps the text";
 }
 
+HGLOBAL GlobalCopy(const std::string& bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (void* data = block ? GlobalLock(block) : nullptr) {
+        std::memcpy(data, bytes.data(), bytes.size());
+        GlobalUnlock(block);
+    }
+    return block;
+}
+
+// Puts a text on the clipboard together with a registered format, in one go, as a password
+// manager marks what it copies.
+void CopyMarked(const char* text, const char* format, const std::string& value) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, GlobalCopy(std::string(text, std::strlen(text) + 1)));
+    SetClipboardData(RegisterClipboardFormatA(format), GlobalCopy(value));
+    CloseClipboard();
+}
+
+const std::string kDwordZero("\0\0\0\0", 4);
+const std::string kDwordOne("\1\0\0\0", 4);
+
+TEST_F(MainWindowTest, MarkedTextsAreNeitherRecordedLoggedNorShown) {
+    struct Case {
+        const char* format;
+        std::string value;
+        bool honour;  // the setting
+        bool recorded;
+    };
+    const Case cases[] = {
+        {"Clipboard Viewer Ignore", "x", true, false},
+        {"ExcludeClipboardContentFromMonitorProcessing", kDwordOne, true, false},
+        {"CanIncludeInClipboardHistory", kDwordZero, true, false},
+        {"CanIncludeInClipboardHistory", kDwordOne, true, true},
+        {"CanUploadToCloudClipboard", kDwordZero, true, true},
+        {"Clipboard Viewer Ignore", "x", false, true},
+    };
+    settings_.history.animateIcon = true;
+    settings_.log.logText = true;
+    settings_.log.logImage = true;
+    std::string log = folder_.file("log");
+    std::strcpy(settings_.log.logFolder, log.c_str());
+    Start();
+    Copy("plain");
+    PumpMessages(400);  // its animation ends
+    int n = 0;
+    for (const Case& c : cases) {
+        std::string text = "marked " + std::to_string(++n);
+        SCOPED_TRACE(std::string(c.format) + " in " + text);
+        settings_.history.honourIgnoreMarkers = c.honour;
+        std::vector<std::string> history = History();
+        std::string hst = testenv::ReadFileBytes(folder_.file("quillmate.hst"));
+        auto logs = testenv::ReadTree(log);
+        std::string tip = CurrentIconTip();
+        CopyMarked(text.c_str(), c.format, c.value);
+        std::vector<int> frames = WatchAnimation();
+        if (c.recorded) {
+            EXPECT_EQ(History().front(), text);
+            EXPECT_EQ(CurrentIconTip(), text);
+            EXPECT_GT(frames.size(), 1u) << "animated";
+            bool logged = false;
+            for (const auto& file : testenv::ReadTree(log)) logged |= file.second == text;
+            EXPECT_TRUE(logged);
+        } else {
+            EXPECT_EQ(History(), history);
+            EXPECT_EQ(testenv::ReadFileBytes(folder_.file("quillmate.hst")), hst);
+            EXPECT_EQ(testenv::ReadTree(log), logs) << "no .txt, no .bmp";
+            EXPECT_EQ(CurrentIconTip(), tip);
+            EXPECT_EQ(frames, std::vector<int>{IDI_QUILLMATE}) << "not animated";
+        }
+    }
+}
+
+TEST_F(MainWindowTest, MarkedTextIsStillClearedAfterTheDelay) {
+    settings_.history.autoClear = true;
+    settings_.history.clearInterval = 300;  // below the file's bounds, for a short test
+    Start();
+    CopyMarked("password", "CanIncludeInClipboardHistory", kDwordZero);
+    PumpMessages(100);
+    ASSERT_FALSE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
+    PumpMessages(600);
+    EXPECT_TRUE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
+    EXPECT_TRUE(History().empty());
+}
+
 LRESULT CALLBACK RecordingViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CHANGECBCHAIN) {
         SetPropA(window, "SEEN_REMOVED", reinterpret_cast<HANDLE>(wParam));

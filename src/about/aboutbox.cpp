@@ -12,6 +12,7 @@
 #include "about/linklabel.h"
 #include "resource.h"
 #include "TOOLS/tooltext.h"
+#include "TOOLS/toolwind.h"
 
 namespace {
 
@@ -135,32 +136,20 @@ void AddLinkTooltip(HWND dialog, HWND link) {
     SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-SIZE WindowSize(HWND window) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    return {rect.right - rect.left, rect.bottom - rect.top};
-}
-
-void WidenBy(HWND window, int d) {
-    SIZE size = WindowSize(window);
-    SetWindowPos(window, nullptr, 0, 0, size.cx + d, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-}
-
 // How many pixels the item's text is wider than the item, measured with the item's own font;
 // 0 when it fits or cannot be measured.
 int TextOverhang(HWND item) {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(item)) + 1, '\0');
-    int length = GetWindowTextA(item, &text[0], static_cast<int>(text.size()));
+    std::string text = CopyWindowText(item);
     HDC dc = GetDC(item);
     if (!dc) return 0;
     int saved = SaveDC(dc);
     if (HFONT font = reinterpret_cast<HFONT>(SendMessageA(item, WM_GETFONT, 0, 0)))
         SelectObject(dc, font);
     SIZE extent = {};
-    bool measured = GetTextExtentPoint32A(dc, text.data(), length, &extent) != 0;
+    bool measured = GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent) != 0;
     RestoreDC(dc, saved);
     ReleaseDC(item, dc);
-    int overhang = measured ? extent.cx - WindowSize(item).cx : 0;
+    int overhang = measured ? extent.cx - GetWindowSize(item).cx : 0;
     return overhang > 0 ? overhang : 0;
 }
 
@@ -171,20 +160,17 @@ void FitToTexts(HWND dialog) {
     for (int id : {IDC_ABOUT_NAME, IDC_ABOUT_LINK, IDC_ABOUT_RESOURCES}) {
         HWND item = GetDlgItem(dialog, id);
         int overhang = TextOverhang(item);
-        WidenBy(item, overhang);
+        WidenWindowBy(item, overhang);
         if (overhang > widest) widest = overhang;
     }
     if (widest == 0) return;
-    WidenBy(dialog, widest);
+    WidenWindowBy(dialog, widest);
     HWND ok = GetDlgItem(dialog, IDOK);
     RECT dialogRect, okRect;
     GetWindowRect(dialog, &dialogRect);
     GetWindowRect(ok, &okRect);
-    int left = dialogRect.left + (WindowSize(dialog).cx - WindowSize(ok).cx) / 2;
-    POINT origin = {okRect.left, okRect.top};
-    ScreenToClient(dialog, &origin);
-    SetWindowPos(ok, nullptr, origin.x + (left - okRect.left), origin.y, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER);
+    int left = (GetWindowSize(dialog).cx - GetWindowSize(ok).cx) / 2;
+    MoveWindowHorizontallyBy(ok, dialogRect.left + left - okRect.left);
 }
 
 INT_PTR OnInitDialog(HWND dialog, AboutDialogData* data) {
@@ -201,6 +187,8 @@ INT_PTR OnInitDialog(HWND dialog, AboutDialogData* data) {
                         reinterpret_cast<WPARAM>(data->bigIcon), 0);
     AddLinkTooltip(dialog, link);
     FitToTexts(dialog);
+    // Centred once its size is final, so widening cannot push it past the work area.
+    CenterWindowOnCursor(dialog);
     return TRUE;
 }
 
@@ -227,6 +215,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<AboutDialogData*>(lParam));
     case WM_COMMAND: return OnCommand(dialog, wParam);
     case WM_NOTIFY: return OnNotify(dialog, reinterpret_cast<NMHDR*>(lParam));
+    case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
     case WM_DESTROY: RemovePropA(dialog, PROP_ABOUTDIALOGDATA); return TRUE;
     }
     return FALSE;
@@ -236,9 +225,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 void ShowAboutBox(HWND owner, const char* supportUrl) {
     if (g_openAboutBox) {
-        BringWindowToTop(g_openAboutBox);
-        SetForegroundWindow(g_openAboutBox);
-        ShowWindow(g_openAboutBox, SW_SHOWDEFAULT);
+        BringDialogForward(g_openAboutBox);
         return;
     }
     std::vector<uint16_t> words = BuildAboutTemplate();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "about/handcursor.h"
+#include "TOOLS/toolwind.h"
 
 namespace {
 
@@ -29,21 +30,9 @@ void SetState(HWND label, UINT_PTR state) {
     SetPropA(label, LLPROP_CONTROLSTATE, reinterpret_cast<HANDLE>(state));
 }
 
-bool CursorInside(HWND label) {
-    POINT cursor;
-    RECT client;
-    if (!GetCursorPos(&cursor) || !ScreenToClient(label, &cursor)) return false;
-    GetClientRect(label, &client);
-    return PtInRect(&client, cursor) != 0;
-}
-
-void Redraw(HWND label) { InvalidateRect(label, nullptr, FALSE); }
-
 void Notify(HWND label, UINT code, WPARAM wParam = 0, LPARAM lParam = 0) {
     LLNOTIFY record = {};
-    record.hdr.hwndFrom = label;
-    record.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(label));
-    record.hdr.code = code;
+    record.hdr = MakeNotifyHeader(label, code);
     record.wParam = wParam;
     record.lParam = lParam;
     SendMessageA(GetParent(label), WM_NOTIFY, record.hdr.idFrom,
@@ -59,13 +48,13 @@ HCURSOR CreateHandCursor() {
 
 // The timer notices a leave that no further mouse move over the label would report.
 void CALLBACK HoverStep(HWND label, UINT, UINT_PTR, DWORD) {
-    if (CursorInside(label)) return;
+    if (IsCursorInClient(label)) return;
     KillTimer(label, kHoverTimer);
     Notify(label, LLN_MOUSELEAVE);
 }
 
 void OnMouseMove(HWND label, WPARAM wParam, LPARAM lParam) {
-    if (!CursorInside(label)) return;
+    if (!IsCursorInClient(label)) return;
     SetTimer(label, kHoverTimer, 0, HoverStep);
     Notify(label, LLN_MOUSEMOVE, wParam, lParam);
 }
@@ -73,8 +62,8 @@ void OnMouseMove(HWND label, WPARAM wParam, LPARAM lParam) {
 void OnLButtonUp(HWND label) {
     if (GetCapture() != label) return;
     ReleaseCapture();
-    Redraw(label);  // the pressed frame goes with the capture
-    if (CursorInside(label)) Notify(label, LLN_CLICK);
+    RedrawWindowClient(label);  // the pressed frame goes with the capture
+    if (IsCursorInClient(label)) Notify(label, LLN_CLICK);
 }
 
 // A notification the parent sent back: the label's own default.
@@ -83,18 +72,12 @@ bool OnReflectedNotify(HWND label, const NMHDR* header) {
     if (header->code == LLN_MOUSELEAVE) {
         SetState(label, 0);
     } else if (header->code == LLN_MOUSEMOVE) {
-        if (CursorInside(label)) SetState(label, kStateHot);
+        if (IsCursorInClient(label)) SetState(label, kStateHot);
     } else {
         return false;
     }
-    Redraw(label);
+    RedrawWindowClient(label);
     return true;
-}
-
-std::string WindowText(HWND window) {
-    std::string text(static_cast<size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<size_t>(GetWindowTextA(window, &text[0], static_cast<int>(text.size()))));
-    return text;
 }
 
 void OnPaint(HWND label) {
@@ -108,7 +91,7 @@ void OnPaint(HWND label) {
         bool hot = IsHot(label);
         if (hot && GetCapture() == label)
             FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-        std::string text = WindowText(label);
+        std::string text = CopyWindowText(label);
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
         if (!text.empty() && font) {
             SetTextColor(dc, hot ? kHotColour : kNormalColour);
@@ -137,13 +120,13 @@ LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     // A plain static lets the mouse fall through to its parent; the link wants it.
     case WM_NCHITTEST:
-        if (CursorInside(label)) return HTCLIENT;
+        if (IsCursorInClient(label)) return HTCLIENT;
         break;
     case WM_SETCURSOR: SetCursor(static_cast<HCURSOR>(GetPropA(label, LLPROP_CURSOR))); return TRUE;
     case WM_MOUSEMOVE: OnMouseMove(label, wParam, lParam); break;
     case WM_LBUTTONDOWN:
         SetCapture(label);
-        Redraw(label);
+        RedrawWindowClient(label);
         break;
     case WM_LBUTTONUP: OnLButtonUp(label); break;
     case WM_NOTIFY:
@@ -161,9 +144,8 @@ LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM l
 
 bool MakeLinkLabel(HWND label) {
     if (OwnProcedure(label)) return true;  // already a link label
-    HFONT present = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
     LOGFONTA logFont;
-    if (!present || GetObjectA(present, sizeof logFont, &logFont) != sizeof logFont) return false;
+    if (!GetWindowFont(label, logFont)) return false;
     logFont.lfUnderline = TRUE;
     HFONT font = CreateFontIndirectA(&logFont);
     if (!font) return false;

@@ -39,14 +39,15 @@ std::vector<uint16_t> BuildAboutTemplate() {
     header.fontName = u"ＭＳ Ｐゴシック";
     header.pointSize = 9;
     // The text lines are one unit wide until they are sized to their texts.
-    const DWORD text = WS_VISIBLE | SS_LEFT;
+    const DWORD icon = WS_VISIBLE | SS_ICON, text = WS_VISIBLE | SS_LEFT;
+    const DWORD button = WS_VISIBLE | WS_GROUP | BS_DEFPUSHBUTTON;
+    const TemplateName label = NameOrdinal(kStaticAtom), ok = NameString(u"OK");
     std::vector<DialogItem> items(5);
-    items[0] = {NameOrdinal(kStaticAtom), {}, WS_VISIBLE | SS_ICON, 0, 7, 7, 20, 21, IDC_ABOUT_ICON};
-    items[1] = {NameOrdinal(kStaticAtom), {}, text, 0, 30, 7, 1, 8, IDC_ABOUT_NAME};
-    items[2] = {NameOrdinal(kStaticAtom), {}, text, 0, 30, 16, 1, 8, IDC_ABOUT_LINK};
-    items[3] = {NameOrdinal(kStaticAtom), {}, text, 0, 30, 25, 1, 8, IDC_ABOUT_RESOURCES};
-    items[4] = {NameOrdinal(kButtonAtom), NameString(u"OK"),
-                WS_VISIBLE | WS_GROUP | BS_DEFPUSHBUTTON, 0, 45, 35, 45, 14, IDOK};
+    items[0] = {label, {}, icon, 0, 7, 7, 20, 21, IDC_ABOUT_ICON};
+    items[1] = {label, {}, text, 0, 30, 7, 1, 8, IDC_ABOUT_NAME};
+    items[2] = {label, {}, text, 0, 30, 16, 1, 8, IDC_ABOUT_LINK};
+    items[3] = {label, {}, text, 0, 30, 25, 1, 8, IDC_ABOUT_RESOURCES};
+    items[4] = {NameOrdinal(kButtonAtom), ok, button, 0, 45, 35, 45, 14, IDOK};
     return BuildDialogTemplate(header, items);
 }
 
@@ -104,7 +105,8 @@ void ShowFreeResources(HWND item) {
     SetWindowTextA(item, "");
     char folder[kTextSize], path[kTextSize];
     UINT n = GetSystemDirectoryA(folder, sizeof folder);
-    if (n == 0 || n >= sizeof folder || !tooltext::JoinPath(path, sizeof path, folder, "rsrc32.dll"))
+    if (n == 0 || n >= sizeof folder ||
+        !tooltext::JoinPath(path, sizeof path, folder, "rsrc32.dll"))
         return;
     HMODULE library = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!library) return;
@@ -146,7 +148,8 @@ int TextOverhang(HWND item) {
     if (HFONT font = reinterpret_cast<HFONT>(SendMessageA(item, WM_GETFONT, 0, 0)))
         SelectObject(dc, font);
     SIZE extent = {};
-    bool measured = GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent) != 0;
+    bool measured =
+        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent) != 0;
     RestoreDC(dc, saved);
     ReleaseDC(item, dc);
     int overhang = measured ? extent.cx - GetWindowSize(item).cx : 0;
@@ -212,11 +215,11 @@ INT_PTR OnNotify(HWND dialog, NMHDR* header) {
 
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<AboutDialogData*>(lParam));
-    case WM_COMMAND: return OnCommand(dialog, wParam);
-    case WM_NOTIFY: return OnNotify(dialog, reinterpret_cast<NMHDR*>(lParam));
-    case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
-    case WM_DESTROY: RemovePropA(dialog, PROP_ABOUTDIALOGDATA); return TRUE;
+        case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<AboutDialogData*>(lParam));
+        case WM_COMMAND: return OnCommand(dialog, wParam);
+        case WM_NOTIFY: return OnNotify(dialog, reinterpret_cast<NMHDR*>(lParam));
+        case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
+        case WM_DESTROY: RemovePropA(dialog, PROP_ABOUTDIALOGDATA); return TRUE;
     }
     return FALSE;
 }

@@ -45,8 +45,7 @@ private:
     size_t count_ = 0;
 };
 
-size_t Serialize(const DialogHeader& header, const std::vector<DialogItem>& items,
-                 uint16_t* out) {
+size_t Serialize(const DialogHeader& header, const std::vector<DialogItem>& items, uint16_t* out) {
     WordWriter w(out);
     w.dword(header.style);
     w.dword(header.exStyle);

@@ -35,8 +35,7 @@ void Notify(HWND label, UINT code, WPARAM wParam = 0, LPARAM lParam = 0) {
     record.hdr = MakeNotifyHeader(label, code);
     record.wParam = wParam;
     record.lParam = lParam;
-    SendMessageA(GetParent(label), WM_NOTIFY, record.hdr.idFrom,
-                 reinterpret_cast<LPARAM>(&record));
+    SendMessageA(GetParent(label), WM_NOTIFY, record.hdr.idFrom, reinterpret_cast<LPARAM>(&record));
 }
 
 HCURSOR CreateHandCursor() {
@@ -118,22 +117,24 @@ LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM l
     WNDPROC own = OwnProcedure(label);
     if (!own) return DefWindowProcA(label, message, wParam, lParam);
     switch (message) {
-    // A plain static lets the mouse fall through to its parent; the link wants it.
-    case WM_NCHITTEST:
-        if (IsCursorInClient(label)) return HTCLIENT;
-        break;
-    case WM_SETCURSOR: SetCursor(static_cast<HCURSOR>(GetPropA(label, LLPROP_CURSOR))); return TRUE;
-    case WM_MOUSEMOVE: OnMouseMove(label, wParam, lParam); break;
-    case WM_LBUTTONDOWN:
-        SetCapture(label);
-        RedrawWindowClient(label);
-        break;
-    case WM_LBUTTONUP: OnLButtonUp(label); break;
-    case WM_NOTIFY:
-        if (OnReflectedNotify(label, reinterpret_cast<const NMHDR*>(lParam))) return 0;
-        break;
-    case WM_PAINT: OnPaint(label); return 0;
-    case WM_DESTROY: return OnDestroy(label, own, wParam, lParam);
+        // A plain static lets the mouse fall through to its parent; the link wants it.
+        case WM_NCHITTEST:
+            if (IsCursorInClient(label)) return HTCLIENT;
+            break;
+        case WM_SETCURSOR:
+            SetCursor(static_cast<HCURSOR>(GetPropA(label, LLPROP_CURSOR)));
+            return TRUE;
+        case WM_MOUSEMOVE: OnMouseMove(label, wParam, lParam); break;
+        case WM_LBUTTONDOWN:
+            SetCapture(label);
+            RedrawWindowClient(label);
+            break;
+        case WM_LBUTTONUP: OnLButtonUp(label); break;
+        case WM_NOTIFY:
+            if (OnReflectedNotify(label, reinterpret_cast<const NMHDR*>(lParam))) return 0;
+            break;
+        case WM_PAINT: OnPaint(label); return 0;
+        case WM_DESTROY: return OnDestroy(label, own, wParam, lParam);
     }
     // The parent may have destroyed the label while handling a notification.
     if (!IsWindow(label)) return 0;

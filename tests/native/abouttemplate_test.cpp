@@ -40,6 +40,7 @@ std::vector<DialogItem> TwoItems() {
 }
 
 TEST(DialogTemplate, HeaderAndTwoItemsMatchHandCountedWords) {
+    // clang-format off
     const Words expected = {
         0x5678, 0x1234, 9, 0, 2, 1, 0xFFFE, 38, 56,  // style, ex style, count, x y cx cy
         0, 0, 'A', 'b', 0,                           // no menu, default class, title
@@ -52,6 +53,7 @@ TEST(DialogTemplate, HeaderAndTwoItemsMatchHandCountedWords) {
         'E', 'd', 'i', 't', 0, 0xFFFF, 5, 0,  // class name, ordinal text, no data
         0,                                    // 49 words: the final pad
     };
+    // clang-format on
     EXPECT_EQ(BuildDialogTemplate(TwoItemHeader(), TwoItems()), expected);
 }
 

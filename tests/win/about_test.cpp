@@ -17,7 +17,9 @@ namespace {
 
 using testenv::PumpMessages;
 
-std::string ItemText(HWND dialog, int id) { return CopyWindowText(GetDlgItem(dialog, id)); }
+std::string ItemText(HWND dialog, int id) {
+    return CopyWindowText(GetDlgItem(dialog, id));
+}
 
 std::vector<HWND> ThreadDialogs() {
     std::vector<HWND> found;
@@ -71,7 +73,8 @@ TEST(AboutBox, ShowsVersionTextsAndFitsTheWidestLine) {
     RunAboutBox(url, [&](HWND dialog) {
         inspected = true;
         EXPECT_EQ(CopyWindowText(dialog), "Quillmate について");
-        EXPECT_EQ(ItemText(dialog, IDC_ABOUT_NAME), std::string("Quillmate ver. ") + QM_VERSION_TEXT);
+        EXPECT_EQ(ItemText(dialog, IDC_ABOUT_NAME),
+                  std::string("Quillmate ver. ") + QM_VERSION_TEXT);
         EXPECT_EQ(ItemText(dialog, IDC_ABOUT_LINK), url);
 
         // The link is the widest line: it ends 7 dialog units before the client edge.
@@ -107,7 +110,8 @@ std::string ModuleFolder() {
 
 TEST(AboutBox, PlantedResourceMeterBesideTheExecutableIsNotLoaded) {
     std::string planted = ModuleFolder() + "\\rsrc32.dll";
-    ASSERT_TRUE(CopyFileA((ModuleFolder() + "\\planted\\rsrc32.dll").c_str(), planted.c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA((ModuleFolder() + "\\planted\\rsrc32.dll").c_str(), planted.c_str(), FALSE));
     SetCurrentDirectoryA(ModuleFolder().c_str());
     std::string resources = "unread";
     RunAboutBox("x", [&](HWND dialog) { resources = ItemText(dialog, IDC_ABOUT_RESOURCES); });
@@ -150,9 +154,9 @@ protected:
         parent = CreateWindowExA(0, "QmLinkParent", "parent", WS_POPUP | WS_VISIBLE, 200, 200, 300,
                                  100, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_TRUE(parent);
-        label = CreateWindowExA(0, "STATIC", "WWWWWWWWWW", WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 10,
-                                200, 30, parent, reinterpret_cast<HMENU>(INT_PTR{102}), nullptr,
-                                nullptr);
+        label =
+            CreateWindowExA(0, "STATIC", "WWWWWWWWWW", WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 10, 200,
+                            30, parent, reinterpret_cast<HMENU>(INT_PTR{102}), nullptr, nullptr);
         SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(SYSTEM_FONT)), 0);
         PumpMessages(50);
     }
@@ -218,8 +222,8 @@ TEST_F(LinkLabel, ClicksOnlyWhenReleasedInside) {
 }
 
 TEST_F(LinkLabel, StaticWithoutFontStaysPlain) {
-    HWND plain = CreateWindowExA(0, "STATIC", "x", WS_CHILD, 0, 0, 10, 10, parent, nullptr,
-                                 nullptr, nullptr);
+    HWND plain = CreateWindowExA(0, "STATIC", "x", WS_CHILD, 0, 0, 10, 10, parent, nullptr, nullptr,
+                                 nullptr);
     LONG_PTR procedure = GetWindowLongPtrA(plain, GWLP_WNDPROC);
     EXPECT_FALSE(MakeLinkLabel(plain));
     EXPECT_EQ(GetWindowLongPtrA(plain, GWLP_WNDPROC), procedure);

@@ -45,3 +45,9 @@
 
 // Edit pad system menu
 #define IDM_ALWAYS_ON_TOP 40041
+
+// About box items (its template is built in memory)
+#define IDC_ABOUT_ICON 100
+#define IDC_ABOUT_NAME 101
+#define IDC_ABOUT_LINK 102
+#define IDC_ABOUT_RESOURCES 103

@@ -1,6 +1,7 @@
 // The hidden main window: creation and teardown of the run, command dispatch, menu states.
 #include "app/mainwindow.h"
 
+#include "about/aboutbox.h"
 #include "app/appshell.h"
 #include "app/commands.h"
 #include "app/popuppoint.h"
@@ -15,6 +16,11 @@
 #include "TOOLS/toolsys.h"
 
 namespace {
+
+// The support site the about box links to: this repository's support page where the project
+// is published. The one address to change when the project moves.
+constexpr const char* kSupportSiteUrl =
+    "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
 
 // Writes the file of one list beside the executable; the history file only while in use.
 void SaveListFile(const AppSettings& settings, const TextStore& store, ListKind kind) {
@@ -130,7 +136,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppSettings* settings = GetAppSettings(window);
     switch (LOWORD(wParam)) {
     case IDM_QUIT: DestroyWindow(window); return 0;
-    case IDM_ABOUT: return 0;            // comes with the about box
+    case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
     case IDM_SETTINGS: return 0;         // comes with the settings dialog
     case IDM_HOTKEYS: return 0;          // comes with the hotkey dialog
     case IDM_REGISTER_TEXT: return 0;    // comes with the edit pad

@@ -8,6 +8,8 @@
 //                                          shift+return, ...) into the foreground window
 //   qmdriver run EXE [ARGS...]             run a process, print "exit=N", exit with N
 //   qmdriver window-text CLASS             print the text of the first window of that class
+//   qmdriver dialogs ITEM                  print "handle<TAB>caption<TAB>item text" for each
+//                                          visible dialog of Quillmate's thread
 #include <windows.h>
 
 #include <cstdio>
@@ -127,6 +129,24 @@ int WindowText(const char* className) {
     return 0;
 }
 
+BOOL CALLBACK PrintDialog(HWND window, LPARAM item) {
+    char name[16] = {}, caption[1024] = {}, text[1024] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    GetWindowTextA(window, caption, sizeof caption);
+    GetDlgItemTextA(window, static_cast<int>(item), text, sizeof text);
+    std::printf("%p\t%s\t%s\n", static_cast<void*>(window), caption, text);
+    return TRUE;
+}
+
+int Dialogs(int item) {
+    HWND window = FindQuillmate();
+    if (!window) return 2;
+    EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), PrintDialog, item);
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,6 +160,7 @@ int main(int argc, char** argv) {
     if (verb == "keys" && argc > 2) return PressKeys(argv[2]);
     if (verb == "run" && argc > 2) return Run(argc - 2, argv + 2);
     if (verb == "window-text" && argc > 2) return WindowText(argv[2]);
+    if (verb == "dialogs" && argc > 2) return Dialogs(std::atoi(argv[2]));
     std::fprintf(stderr, "unknown command\n");
     return 64;
 }

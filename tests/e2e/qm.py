@@ -17,6 +17,7 @@ class Config:
     exe = ""
     driver = ""
     wine = "/usr/lib/wine/wine64"
+    version = ""  # the build's project version
 
 
 def bmp_bytes(width=4, height=3, color=(0, 0, 255)):

@@ -13,7 +13,8 @@ trap cleanup EXIT
 qm_start_xvfb || { qm_record e2e 0 1; exit 1; }
 qm_wine_env
 
-python3 "$QM_ROOT/tests/e2e/scenarios.py" \
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$QM_BUILD/win64/CMakeCache.txt")
+python3 "$QM_ROOT/tests/e2e/scenarios.py" --version "$version" \
     --exe "$QM_BUILD/win64/Quillmate.exe" --driver "$QM_BUILD/win64/qmdriver.exe" \
     --wine "$QM_WINE64" --results "$QM_BUILD/e2e-counts.txt" "$@"
 rc=$?

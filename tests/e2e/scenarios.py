@@ -291,6 +291,29 @@ def marked_copy_is_never_kept(q):
     check(b"secret" not in (q.read("quillmate.hst") or b""), "the secret is not in the .hst")
 
 
+def about_boxes(q):
+    """(handle, caption, item 101) of each open dialog of Quillmate."""
+    out = q.driver("dialogs", "101").stdout.decode(CP932, "replace")
+    return [tuple(line.split("\t")) for line in out.splitlines() if line]
+
+
+@scenario
+def about_box_opens_once(q):
+    q.start_empty()
+    check(q.command(40002), "40002 posted")
+    boxes = wait_until(lambda: about_boxes(q), 20)
+    check_equal(boxes, [(boxes[0][0] if boxes else "", "Quillmate について",
+                         "Quillmate ver. " + qm.Config.version)], "the about box")
+    check(q.command(40002), "40002 posted again")
+    time.sleep(1)
+    check_equal(about_boxes(q), boxes, "the about box after a second 40002")
+    q.driver("keys", "escape")
+    check(wait_until(lambda: not about_boxes(q), 10), "Esc closes the about box")
+    check_equal(q.quit(), 0, "exit code of 40001")
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md"), "rb") as f:
+        check(("ver. " + qm.Config.version).encode() in f.read(), "README names this version")
+
+
 def all_files(folder):
     found = []
     for root, _dirs, files in os.walk(folder):
@@ -327,10 +350,12 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--driver", required=True)
     parser.add_argument("--wine", default=qm.Config.wine)
+    parser.add_argument("--version", default="")
     parser.add_argument("--results")
     parser.add_argument("names", nargs="*")
     args = parser.parse_args()
     qm.Config.exe, qm.Config.driver, qm.Config.wine = args.exe, args.driver, args.wine
+    qm.Config.version = args.version
     passed, failed = run_all(set(args.names))
     print("e2e: %d passed, %d failed" % (passed, failed))
     if args.results:

@@ -10,6 +10,14 @@
 //   qmdriver window-text CLASS             print the text of the first window of that class
 //   qmdriver dialogs ITEM                  print "handle<TAB>caption<TAB>item text" for each
 //                                          visible dialog of Quillmate's thread
+//   qmdriver windows                       print "class<TAB>left top right bottom<TAB>caption"
+//                                          for each visible window of Quillmate's thread
+//                                          (dialogs, popup menus, tips)
+//   qmdriver menu-rbutton-up POS           send Quillmate what Windows sends on a right-button
+//                                          release over item POS of its open popup menu (Wine
+//                                          executes the item instead and never sends it)
+//   qmdriver item-rect ID                  print "left top right bottom" of control ID of the
+//                                          first visible dialog of Quillmate's thread
 #include <windows.h>
 
 #include <cstdio>
@@ -147,6 +155,72 @@ int Dialogs(int item) {
     return 0;
 }
 
+BOOL CALLBACK PrintWindow(HWND window, LPARAM) {
+    if (!IsWindowVisible(window)) return TRUE;
+    char name[64] = {}, caption[1024] = {};
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, caption, sizeof caption);
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    std::printf("%s\t%ld %ld %ld %ld\t%s\n", name, static_cast<long>(rect.left),
+                static_cast<long>(rect.top), static_cast<long>(rect.right),
+                static_cast<long>(rect.bottom), caption);
+    return TRUE;
+}
+
+int Windows() {
+    HWND window = FindQuillmate();
+    if (!window) return 2;
+    EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), PrintWindow, 0);
+    std::fflush(stdout);
+    return 0;
+}
+
+struct VisibleSearch {
+    const char* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisible(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<VisibleSearch*>(param);
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, search->className) != 0 || !IsWindowVisible(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The first visible window of a class (menus "#32768", dialogs "#32770") of Quillmate's thread.
+HWND FindVisibleOfQuillmate(const char* className) {
+    HWND window = FindQuillmate();
+    if (!window) return nullptr;
+    VisibleSearch search = {className, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), FindVisible,
+                      reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int MenuRButtonUp(WPARAM position) {
+    HWND window = FindQuillmate();
+    if (!window) return 2;
+    HWND popup = FindVisibleOfQuillmate("#32768");
+    if (!popup) return 1;
+    LPARAM menu = static_cast<LPARAM>(SendMessageA(popup, MN_GETHMENU, 0, 0));
+    if (!menu) return 1;
+    return PostMessageA(window, WM_MENURBUTTONUP, position, menu) ? 0 : 1;
+}
+
+int ItemRect(int item) {
+    HWND dialog = FindVisibleOfQuillmate("#32770");
+    HWND control = dialog ? GetDlgItem(dialog, item) : nullptr;
+    RECT rect = {};
+    if (!control || !GetWindowRect(control, &rect)) return 1;
+    std::printf("%ld %ld %ld %ld\n", static_cast<long>(rect.left), static_cast<long>(rect.top),
+                static_cast<long>(rect.right), static_cast<long>(rect.bottom));
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,6 +235,10 @@ int main(int argc, char** argv) {
     if (verb == "run" && argc > 2) return Run(argc - 2, argv + 2);
     if (verb == "window-text" && argc > 2) return WindowText(argv[2]);
     if (verb == "dialogs" && argc > 2) return Dialogs(std::atoi(argv[2]));
+    if (verb == "windows") return Windows();
+    if (verb == "menu-rbutton-up" && argc > 2)
+        return MenuRButtonUp(std::strtoul(argv[2], nullptr, 10));
+    if (verb == "item-rect" && argc > 2) return ItemRect(std::atoi(argv[2]));
     std::fprintf(stderr, "unknown command\n");
     return 64;
 }

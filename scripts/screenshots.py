@@ -1,0 +1,223 @@
+"""Takes the README's pictures from the real Quillmate.exe: starts it with a prepared history and
+registered texts, opens each menu and dialog as a user would, and writes each one cropped to its
+windows. Run by scripts/screenshots.sh, which provides the Xvfb and the Wine prefix."""
+
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import qm  # noqa: E402
+from qm import CP932, Quillmate, copy_text, wait_until  # noqa: E402
+
+# The registered texts, in menu order (the file holds them the other way round): Japanese and English, several lines each.
+REGISTERED = [
+    "いつもお世話になっております。\n株式会社サンプルの山田です。\nよろしくお願いいたします。",
+    "Best regards,\nTaro Yamada\nSample Corporation",
+    "〒100-0001 東京都千代田区千代田1-1",
+]
+# The history, oldest first; the last two are long enough to be shortened in their labels.
+HISTORY = [
+    "git log --oneline --graph --all",
+    "https://example.com/quillmate/docs/support.md",
+    "打ち合わせは来週火曜日の午後二時からです。",
+    "Meeting notes\n- agenda\n- decisions\n- next steps",
+    "The quick brown fox jumps over the lazy dog while Quillmate keeps every text you copy today.",
+    "本日の会議資料は共有フォルダの「企画会議」に置きました。ご確認のうえ、ご意見があれば金曜日までにお知らせください。",
+]
+# Opened by the edit pad, which starts with the clipboard's text.
+PAD_TEXT = "議事録\n・日時：6月3日（月）14:00～15:00\n・場所：第二会議室\n・出席：山田、佐藤、Smith"
+DATE_FORMAT = "%04Y年%02m月%02d日（%x） %02H:%02M"
+
+# Where the icon is clicked: menus open upwards from this point, tips appear below it.
+CLICK_POINT = (360, 700)
+SCREEN_CENTRE = (640, 512)
+
+
+def records(texts):
+    """The .hst/.use bytes of texts in file order: CP932, LF as CR LF, NUL after each."""
+    return b"".join(t.encode(CP932).replace(b"\n", b"\r\n") + b"\0" for t in texts)
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *args], check=True, timeout=10)
+
+
+class Shooter:
+    def __init__(self, q, out):
+        self.q, self.out = q, out
+        self.taken, self.skipped = [], []
+
+    def windows(self):
+        """(class, (left, top, right, bottom), caption) of Quillmate's visible windows."""
+        text = self.q.driver("windows").stdout.decode(CP932, "replace")
+        found = []
+        for line in text.splitlines():
+            parts = line.split("\t")
+            if len(parts) == 3:
+                found.append((parts[0], tuple(int(n) for n in parts[1].split()), parts[2]))
+        return found
+
+    def wait_windows(self, predicate, timeout=8.0):
+        """Quillmate's visible windows once predicate accepts them, else None."""
+        result = wait_until(lambda: (lambda w: w if predicate(w) else None)(self.windows()),
+                            timeout, 0.2)
+        return result or None
+
+    def of_class(self, windows, name):
+        return [w for w in windows if w[0] == name]
+
+    def settle(self):
+        # Menus and tips appear at once but are painted a moment later.
+        time.sleep(0.8)
+
+    def save(self, name, rects):
+        """Writes the screen inside rects (window rectangles) on a transparent background."""
+        left = max(0, min(r[0] for r in rects))
+        top = max(0, min(r[1] for r in rects))
+        right = max(r[2] for r in rects)
+        bottom = max(r[3] for r in rects)
+        with tempfile.TemporaryDirectory() as folder:
+            full = os.path.join(folder, "screen.png")
+            subprocess.run(["import", "-window", "root", full], check=True, timeout=30)
+            command = ["convert", "-size", "%dx%d" % (right - left, bottom - top), "xc:none"]
+            for r in rects:
+                command += ["(", full, "-crop", "%dx%d+%d+%d" % (r[2] - r[0], r[3] - r[1], r[0], r[1]),
+                            "+repage", ")", "-geometry", "+%d+%d" % (r[0] - left, r[1] - top),
+                            "-composite"]
+            # No time stamps in the file: an unchanged window gives an unchanged picture.
+            command += ["-strip", "-define", "png:exclude-chunks=date,time",
+                        os.path.join(self.out, name)]
+            subprocess.run(command, check=True, timeout=30)
+        self.taken.append(name)
+        print("wrote docs/screenshots/%s (%dx%d)" % (name, right - left, bottom - top), flush=True)
+
+    def close_all(self):
+        """Esc until no menu, tip or dialog of Quillmate is left on the screen."""
+        for _ in range(4):
+            if not self.windows():
+                return
+            self.q.driver("keys", "escape")
+            time.sleep(0.4)
+        if self.windows():
+            raise AssertionError("windows still open: %r" % self.windows())
+
+    def open_dialog(self, name, command, caption):
+        """Posts command and returns the dialog's window, or None (reported) when this build
+        opens no dialog of that caption."""
+        xdotool("mousemove", *map(str, SCREEN_CENTRE))
+        self.q.command(command)
+        found = self.wait_windows(lambda ws: any(w[0] == "#32770" and w[2] == caption
+                                                  for w in ws))
+        if not found:
+            print("skipped %s: command %d opens no dialog \"%s\" in this build"
+                  % (name, command, caption), flush=True)
+            self.skipped.append(name)
+            self.close_all()
+            return None
+        # Away from the dialog, so that nothing in it is drawn hovered.
+        xdotool("mousemove", "1", "1")
+        self.settle()
+        return [w for w in found if w[0] == "#32770" and w[2] == caption][0]
+
+
+def text_menu(s):
+    xdotool("mousemove", *map(str, CLICK_POINT))
+    s.q.driver("icon-click", "left")
+    if not s.wait_windows(lambda ws: s.of_class(ws, "#32768")):
+        raise AssertionError("the text menu did not open")
+    # The first item is the multi-line registered text: its tip shows all of its lines.
+    s.q.driver("keys", "down")
+    found = s.wait_windows(lambda ws: s.of_class(ws, "#32768") and
+                           s.of_class(ws, "tooltips_class32"))
+    if not found:
+        raise AssertionError("the menu tip did not show")
+    s.settle()
+    s.save("text-menu.png", [w[1] for w in s.windows()])
+    s.close_all()
+
+
+def transform_popup(s):
+    xdotool("mousemove", *map(str, CLICK_POINT))
+    s.q.driver("icon-click", "left")
+    found = s.wait_windows(lambda ws: s.of_class(ws, "#32768"))
+    if not found:
+        raise AssertionError("the text menu did not open")
+    menu = s.of_class(found, "#32768")[0][1]
+    # The first text item under the mouse, then the message Windows sends when the right button
+    # is released there: Wine chooses the item instead and never sends it.
+    xdotool("mousemove", str(menu[0] + 60), str(menu[1] + 12))
+    time.sleep(0.5)
+    s.q.driver("menu-rbutton-up", "0")
+    found = s.wait_windows(lambda ws: len(s.of_class(ws, "#32768")) == 2)
+    if not found:
+        raise AssertionError("the transform popup did not open")
+    s.settle()
+    s.save("transform-popup.png", [w[1] for w in s.windows() if w[0] == "#32768"])
+    s.close_all()
+
+
+def command_menu(s):
+    xdotool("mousemove", *map(str, CLICK_POINT))
+    s.q.driver("icon-click", "right")
+    found = s.wait_windows(lambda ws: s.of_class(ws, "#32768"))
+    if not found:
+        raise AssertionError("the command menu did not open")
+    xdotool("mousemove", "1", "1")
+    s.settle()
+    s.save("command-menu.png", [w[1] for w in s.of_class(s.windows(), "#32768")])
+    s.close_all()
+
+
+def about_box(s):
+    dialog = s.open_dialog("about.png", 40002, "Quillmate について")
+    if dialog:
+        s.save("about.png", [dialog[1]])
+        s.close_all()
+
+
+SHOTS = [text_menu, transform_popup, command_menu, about_box]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--driver", required=True)
+    parser.add_argument("--wine", default=qm.Config.wine)
+    parser.add_argument("--out", required=True)
+    parser.add_argument("names", nargs="*", help="only these shots (function names)")
+    args = parser.parse_args()
+    qm.Config.exe, qm.Config.driver, qm.Config.wine = args.exe, args.driver, args.wine
+    os.makedirs(args.out, exist_ok=True)
+
+    q = Quillmate("shots")
+    q.write("quillmate.use", records(reversed(REGISTERED)))
+    q.write("quillmate.hst", records(HISTORY))
+    q.write("quillmate.ini", ("[日時の書式]\r\n書式数=1\r\n0=%s\r\n" % DATE_FORMAT).encode(CP932))
+    s = Shooter(q, args.out)
+    failed = []
+    try:
+        q.start_empty()
+        for shot in SHOTS:
+            if args.names and shot.__name__ not in args.names:
+                continue
+            try:
+                shot(s)
+            except Exception as error:  # one broken picture must not cost the others
+                print("FAILED %s: %s" % (shot.__name__, error), flush=True)
+                failed.append(shot.__name__)
+                s.close_all()
+    finally:
+        q.stop()
+        q.cleanup()
+    print("screenshots: %d written, %d skipped (%s), %d failed%s"
+          % (len(s.taken), len(s.skipped), ", ".join(s.skipped) or "none", len(failed),
+             " (%s)" % ", ".join(failed) if failed else ""))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

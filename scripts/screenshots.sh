@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Takes the pictures in docs/screenshots/ from the real program: builds the win64 tree, starts an
+# Xvfb and a Wine prefix of its own, and lets scripts/screenshots.py open every menu and dialog.
+# Run it again whenever the user interface changes; it rewrites the committed pictures.
+set -u
+. "$(dirname "$0")/lib.sh"
+
+bash "$QM_ROOT/scripts/install-deps.sh" || exit 1
+nice -n 10 bash -c ". '$QM_ROOT/scripts/lib.sh' && qm_build_tree win64" || exit 1
+for f in Quillmate qmdriver; do
+    [ -f "$QM_BUILD/win64/$f.exe" ] || { echo "missing $QM_BUILD/win64/$f.exe" >&2; exit 1; }
+done
+
+cleanup() { qm_stop_wine; qm_stop_xvfb; }
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+qm_start_xvfb || exit 1
+qm_wine_env "$QM_BUILD/shots-prefix"
+
+# Two things a fresh prefix lacks for pictures that look like a Windows desktop: with no window
+# manager on the Xvfb nobody draws captions unless Wine draws them itself (Managed=N), and
+# without the .exe association the shell hands out the generic icon instead of the program's.
+marker=$WINEPREFIX/.quillmate-screenshots
+if [ ! -f "$marker" ]; then
+    "$QM_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null &&
+        "$QM_WINE64" reg add 'HKCR\.exe' /ve /d exefile /f >/dev/null 2>&1 </dev/null &&
+        : >"$marker" || { echo "cannot prepare the Wine prefix $WINEPREFIX" >&2; exit 1; }
+fi
+
+python3 "$QM_ROOT/scripts/screenshots.py" --exe "$QM_BUILD/win64/Quillmate.exe" \
+    --driver "$QM_BUILD/win64/qmdriver.exe" --wine "$QM_WINE64" \
+    --out "$QM_ROOT/docs/screenshots" "$@"

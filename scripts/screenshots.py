@@ -179,7 +179,52 @@ def about_box(s):
         s.close_all()
 
 
-SHOTS = [text_menu, transform_popup, command_menu, about_box]
+def settings_dialog(s):
+    dialog = s.open_dialog("settings-dialog.png", 40003, "設定の変更")
+    if not dialog:
+        return
+    # The mouse resting on the date format field shows what the date command would give now.
+    field = s.q.driver("item-rect", "1035").stdout.split()
+    if len(field) != 4:
+        raise AssertionError("the settings dialog has no date format field")
+    left, top, right, bottom = map(int, field)
+    xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2))
+    found = s.wait_windows(lambda ws: s.of_class(ws, "tooltips_class32"))
+    if not found:
+        raise AssertionError("the date format preview did not show")
+    s.settle()
+    s.save("settings-dialog.png", [dialog[1]] + [w[1] for w in s.of_class(s.windows(),
+                                                                         "tooltips_class32")])
+    xdotool("mousemove", "1", "1")
+    s.close_all()
+
+
+def plain_dialog(name, command, caption):
+    def shoot(s):
+        dialog = s.open_dialog(name, command, caption)
+        if dialog:
+            s.save(name, [dialog[1]])
+            s.close_all()
+    shoot.__name__ = os.path.splitext(name)[0].replace("-", "_")
+    return shoot
+
+
+hotkey_dialog = plain_dialog("hotkey-dialog.png", 40004, "ホットキーの設定")
+registered_text_dialog = plain_dialog("registered-text-dialog.png", 40049, "登録テキストの編集")
+open_edit_pad = plain_dialog("edit-pad.png", 40031, "テキストの編集")
+
+
+def edit_pad(s):
+    # The pad starts with the clipboard's text.
+    copy_text(PAD_TEXT)
+    last_line = PAD_TEXT.splitlines()[-1].encode(CP932)
+    if not wait_until(lambda: last_line in (s.q.read("quillmate.hst") or b""), 10):
+        raise AssertionError("the pad's text was not recorded")
+    open_edit_pad(s)
+
+
+SHOTS = [text_menu, transform_popup, command_menu, about_box, settings_dialog, hotkey_dialog,
+         registered_text_dialog, edit_pad]
 
 
 def main():

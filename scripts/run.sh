@@ -24,7 +24,8 @@ quillmate=$!
 if [ -n "${QM_XVFB_PID:-}" ] && [ $# -eq 0 ]; then
     # Nobody sees this display: say how to reach the program from another shell.
     "$QM_WINE64" "$QM_BUILD/win64/qmdriver.exe" wait-window 60000 >/dev/null 2>&1 </dev/null
-    driver="DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all $QM_WINE64 $QM_BUILD/win64/qmdriver.exe"
+    driver="DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX WINEDEBUG=-all $QM_WINE64"
+    driver+=" $QM_BUILD/win64/qmdriver.exe"
     cat <<EOF
 Use it from another shell:
   copy a text:      printf '%s' 'こんにちは' | DISPLAY=$DISPLAY xclip -selection clipboard

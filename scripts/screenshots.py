@@ -13,7 +13,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import qm  # noqa: E402
 from qm import CP932, Quillmate, copy_text, wait_until  # noqa: E402
 
-# The registered texts, in menu order (the file holds them the other way round): Japanese and English, several lines each.
+# The registered texts in menu order (the file holds them the other way round): Japanese and
+# English, several lines each.
 REGISTERED = [
     "いつもお世話になっております。\n株式会社サンプルの山田です。\nよろしくお願いいたします。",
     "Best regards,\nTaro Yamada\nSample Corporation",
@@ -30,7 +31,19 @@ HISTORY = [
 ]
 # Opened by the edit pad, which starts with the clipboard's text.
 PAD_TEXT = "議事録\n・日時：6月3日（月）14:00～15:00\n・場所：第二会議室\n・出席：山田、佐藤、Smith"
-DATE_FORMAT = "%04Y年%02m月%02d日（%x） %02H:%02M"
+# The settings the dialogs show: fixed, so that an unchanged dialog gives an unchanged picture
+# (all but the date preview, which shows the time of the run). Hotkeys are (modifiers << 8) | key
+# with MOD_ALT 1 and MOD_CONTROL 2: Ctrl+Alt+V, Ctrl+Alt+M and Ctrl+Alt+D.
+SETTINGS = """[Quillmate]
+ログフォルダ=C:\\Users\\Public\\Documents\\クリップボードログ
+[日時の書式]
+書式数=1
+0=%04Y年%02m月%02d日（%x） %02H:%02M
+[ホットキー]
+履歴を表示=854
+メニューを表示=845
+日時の取得=836
+"""
 
 # Where the icon is clicked: menus open upwards from this point, tips appear below it.
 CLICK_POINT = (360, 700)
@@ -63,12 +76,28 @@ class Shooter:
 
     def wait_windows(self, predicate, timeout=8.0):
         """Quillmate's visible windows once predicate accepts them, else None."""
-        result = wait_until(lambda: (lambda w: w if predicate(w) else None)(self.windows()),
-                            timeout, 0.2)
-        return result or None
+        def accepted():
+            found = self.windows()
+            return found if predicate(found) else None
+        return wait_until(accepted, timeout, 0.2)
 
     def of_class(self, windows, name):
         return [w for w in windows if w[0] == name]
+
+    def expect(self, predicate, what):
+        """Waits until Quillmate's windows satisfy predicate, then lets them be painted."""
+        found = self.wait_windows(predicate)
+        if not found:
+            raise AssertionError("%s did not show" % what)
+        self.settle()
+        return found
+
+    def open_menu(self, button):
+        """Clicks the icon with button at CLICK_POINT; the rectangle of the menu it opens."""
+        xdotool("mousemove", *map(str, CLICK_POINT))
+        self.q.driver("icon-click", button)
+        found = self.expect(lambda ws: self.of_class(ws, "#32768"), "the %s-click menu" % button)
+        return self.of_class(found, "#32768")[0][1]
 
     def settle(self):
         # Menus and tips appear at once but are painted a moment later.
@@ -85,15 +114,16 @@ class Shooter:
             subprocess.run(["import", "-window", "root", full], check=True, timeout=30)
             command = ["convert", "-size", "%dx%d" % (right - left, bottom - top), "xc:none"]
             for r in rects:
-                command += ["(", full, "-crop", "%dx%d+%d+%d" % (r[2] - r[0], r[3] - r[1], r[0], r[1]),
-                            "+repage", ")", "-geometry", "+%d+%d" % (r[0] - left, r[1] - top),
-                            "-composite"]
+                window = "%dx%d+%d+%d" % (r[2] - r[0], r[3] - r[1], r[0], r[1])
+                command += ["(", full, "-crop", window, "+repage", ")",
+                            "-geometry", "+%d+%d" % (r[0] - left, r[1] - top), "-composite"]
             # No time stamps in the file: an unchanged window gives an unchanged picture.
             command += ["-strip", "-define", "png:exclude-chunks=date,time",
                         os.path.join(self.out, name)]
             subprocess.run(command, check=True, timeout=30)
         self.taken.append(name)
-        print("wrote docs/screenshots/%s (%dx%d)" % (name, right - left, bottom - top), flush=True)
+        print("wrote %s (%dx%d)" % (os.path.join(self.out, name), right - left, bottom - top),
+              flush=True)
 
     def close_all(self):
         """Esc until no menu, tip or dialog of Quillmate is left on the screen."""
@@ -125,47 +155,28 @@ class Shooter:
 
 
 def text_menu(s):
-    xdotool("mousemove", *map(str, CLICK_POINT))
-    s.q.driver("icon-click", "left")
-    if not s.wait_windows(lambda ws: s.of_class(ws, "#32768")):
-        raise AssertionError("the text menu did not open")
+    s.open_menu("left")
     # The first item is the multi-line registered text: its tip shows all of its lines.
     s.q.driver("keys", "down")
-    found = s.wait_windows(lambda ws: s.of_class(ws, "#32768") and
-                           s.of_class(ws, "tooltips_class32"))
-    if not found:
-        raise AssertionError("the menu tip did not show")
-    s.settle()
+    s.expect(lambda ws: s.of_class(ws, "tooltips_class32"), "the menu tip")
     s.save("text-menu.png", [w[1] for w in s.windows()])
     s.close_all()
 
 
 def transform_popup(s):
-    xdotool("mousemove", *map(str, CLICK_POINT))
-    s.q.driver("icon-click", "left")
-    found = s.wait_windows(lambda ws: s.of_class(ws, "#32768"))
-    if not found:
-        raise AssertionError("the text menu did not open")
-    menu = s.of_class(found, "#32768")[0][1]
+    menu = s.open_menu("left")
     # The first text item under the mouse, then the message Windows sends when the right button
     # is released there: Wine chooses the item instead and never sends it.
     xdotool("mousemove", str(menu[0] + 60), str(menu[1] + 12))
     time.sleep(0.5)
     s.q.driver("menu-rbutton-up", "0")
-    found = s.wait_windows(lambda ws: len(s.of_class(ws, "#32768")) == 2)
-    if not found:
-        raise AssertionError("the transform popup did not open")
-    s.settle()
-    s.save("transform-popup.png", [w[1] for w in s.windows() if w[0] == "#32768"])
+    s.expect(lambda ws: len(s.of_class(ws, "#32768")) == 2, "the transform popup")
+    s.save("transform-popup.png", [w[1] for w in s.of_class(s.windows(), "#32768")])
     s.close_all()
 
 
 def command_menu(s):
-    xdotool("mousemove", *map(str, CLICK_POINT))
-    s.q.driver("icon-click", "right")
-    found = s.wait_windows(lambda ws: s.of_class(ws, "#32768"))
-    if not found:
-        raise AssertionError("the command menu did not open")
+    s.open_menu("right")
     xdotool("mousemove", "1", "1")
     s.settle()
     s.save("command-menu.png", [w[1] for w in s.of_class(s.windows(), "#32768")])
@@ -189,12 +200,9 @@ def settings_dialog(s):
         raise AssertionError("the settings dialog has no date format field")
     left, top, right, bottom = map(int, field)
     xdotool("mousemove", str((left + right) // 2), str((top + bottom) // 2))
-    found = s.wait_windows(lambda ws: s.of_class(ws, "tooltips_class32"))
-    if not found:
-        raise AssertionError("the date format preview did not show")
-    s.settle()
-    s.save("settings-dialog.png", [dialog[1]] + [w[1] for w in s.of_class(s.windows(),
-                                                                         "tooltips_class32")])
+    s.expect(lambda ws: s.of_class(ws, "tooltips_class32"), "the date format preview")
+    tips = [w[1] for w in s.of_class(s.windows(), "tooltips_class32")]
+    s.save("settings-dialog.png", [dialog[1]] + tips)
     xdotool("mousemove", "1", "1")
     s.close_all()
 
@@ -235,13 +243,15 @@ def main():
     parser.add_argument("--out", required=True)
     parser.add_argument("names", nargs="*", help="only these shots (function names)")
     args = parser.parse_args()
-    qm.Config.exe, qm.Config.driver, qm.Config.wine = args.exe, args.driver, args.wine
+    # Quillmate and the driver run in a folder of their own: paths must not be relative.
+    qm.Config.exe, qm.Config.driver = os.path.abspath(args.exe), os.path.abspath(args.driver)
+    qm.Config.wine = args.wine
     os.makedirs(args.out, exist_ok=True)
 
     q = Quillmate("shots")
     q.write("quillmate.use", records(reversed(REGISTERED)))
     q.write("quillmate.hst", records(HISTORY))
-    q.write("quillmate.ini", ("[日時の書式]\r\n書式数=1\r\n0=%s\r\n" % DATE_FORMAT).encode(CP932))
+    q.write("quillmate.ini", SETTINGS.replace("\n", "\r\n").encode(CP932))
     s = Shooter(q, args.out)
     failed = []
     try:

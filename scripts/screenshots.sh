@@ -21,10 +21,11 @@ qm_wine_env "$QM_BUILD/shots-prefix"
 # manager on the Xvfb nobody draws captions unless Wine draws them itself (Managed=N), and
 # without the .exe association the shell hands out the generic icon instead of the program's.
 marker=$WINEPREFIX/.quillmate-screenshots
+reg_add() { "$QM_WINE64" reg add "$@" /f >/dev/null 2>&1 </dev/null; }
 if [ ! -f "$marker" ]; then
-    "$QM_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null &&
-        "$QM_WINE64" reg add 'HKCR\.exe' /ve /d exefile /f >/dev/null 2>&1 </dev/null &&
-        : >"$marker" || { echo "cannot prepare the Wine prefix $WINEPREFIX" >&2; exit 1; }
+    reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N &&
+        reg_add 'HKCR\.exe' /ve /d exefile && : >"$marker" ||
+        { echo "cannot prepare the Wine prefix $WINEPREFIX" >&2; exit 1; }
 fi
 
 python3 "$QM_ROOT/scripts/screenshots.py" --exe "$QM_BUILD/win64/Quillmate.exe" \

@@ -1,0 +1,1 @@
+list(APPEND QM_PURE_SOURCES regedit/regeditrules.cpp)

@@ -10,7 +10,11 @@
 
 // Menus
 #define IDR_COMMAND_MENU 131
+#define IDR_REGTEXT_MENU 146
 #define IDR_TEXT_MENU 147
+
+// Cursors
+#define IDCUR_DRAG 136
 
 // Dialogs
 #define IDD_EDIT_PAD 129
@@ -42,6 +46,10 @@
 #define IDM_CLEAR_CLIPBOARD 40055
 #define IDM_TEXT_MENU 40056
 #define IDM_COMMAND_MENU 40057
+
+// Registered-text dialog context menu
+#define IDM_REGTEXT_DELETE 40052
+#define IDM_REGTEXT_EDIT 40053
 
 // Edit pad system menu
 #define IDM_ALWAYS_ON_TOP 40041

@@ -6,6 +6,7 @@
 #include "app/popuppoint.h"
 #include "app/trayicon.h"
 #include "clipboard/viewerchain.h"
+#include "editpad/editpad.h"
 #include "menu/textmenu.h"
 #include "resource.h"
 #include "settings/appsettings.h"
@@ -126,6 +127,13 @@ void ClearHistoryCommand(HWND window) {
     if (TextStore* store = GetTextStore(window)) clearHistory(*store);
 }
 
+// The pad's modal loop may outlast the store (a quit meanwhile): it is looked up afterwards.
+void RegisterTextCommand(HWND window) {
+    std::optional<std::string> text = ShowEditPad(window, nullptr);
+    TextStore* store = GetTextStore(window);
+    if (text && store) registerText(*store, text->c_str());
+}
+
 LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppSettings* settings = GetAppSettings(window);
     switch (LOWORD(wParam)) {
@@ -133,7 +141,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDM_ABOUT: return 0;            // comes with the about box
     case IDM_SETTINGS: return 0;         // comes with the settings dialog
     case IDM_HOTKEYS: return 0;          // comes with the hotkey dialog
-    case IDM_REGISTER_TEXT: return 0;    // comes with the edit pad
+    case IDM_REGISTER_TEXT: RegisterTextCommand(window); return 0;
     case IDM_EDIT_REGISTERED: return 0;  // comes with the registered-text dialog
     case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;
     case IDM_DATE_TIME: RunDateTimeCommand(window, settings->dateFormat); return 0;

@@ -90,8 +90,8 @@ void LoadTextFile(HWND dialog) {
     ofn.lpstrFile = path;
     ofn.nMaxFile = sizeof path;
     ofn.lpstrTitle = "ファイルを開く";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER |
-                OFN_ENABLESIZING;
+    ofn.Flags =
+        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
     if (GetOpenFileNameA(&ofn)) LoadTextFileInto(GetEdit(dialog), path);
 }
 
@@ -101,8 +101,9 @@ void SaveTextFile(HWND dialog) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     char path[522];
-    tooltext::CopyBounded(path, sizeof path,
-                SuggestedOutputName(now.wDay, now.wHour, now.wMinute, now.wSecond).c_str());
+    tooltext::CopyBounded(
+        path, sizeof path,
+        SuggestedOutputName(now.wDay, now.wHour, now.wMinute, now.wSecond).c_str());
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = dialog;
@@ -171,17 +172,17 @@ void SendEditMessage(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam
 
 BOOL OnCommand(HWND dialog, WORD id) {
     switch (id) {
-    case IDM_EDITPAD_UNDO: SendEditMessage(dialog, WM_UNDO); return TRUE;
-    case IDM_EDITPAD_CUT: SendEditMessage(dialog, WM_CUT); return TRUE;
-    case IDM_EDITPAD_COPY: SendEditMessage(dialog, WM_COPY); return TRUE;
-    case IDM_EDITPAD_PASTE: SendEditMessage(dialog, WM_PASTE); return TRUE;
-    case IDM_EDITPAD_DELETE: SendEditMessage(dialog, WM_CLEAR); return TRUE;
-    case IDM_EDITPAD_SELECT_ALL: SendEditMessage(dialog, EM_SETSEL, 0, -1); return TRUE;
-    case IDM_EDITPAD_IME: ToggleIme(dialog); return TRUE;
-    case IDM_EDITPAD_LOAD_FILE: LoadTextFile(dialog); return TRUE;
-    case IDM_EDITPAD_SAVE_FILE: SaveTextFile(dialog); return TRUE;
-    case IDOK: OnOk(dialog); return TRUE;
-    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        case IDM_EDITPAD_UNDO: SendEditMessage(dialog, WM_UNDO); return TRUE;
+        case IDM_EDITPAD_CUT: SendEditMessage(dialog, WM_CUT); return TRUE;
+        case IDM_EDITPAD_COPY: SendEditMessage(dialog, WM_COPY); return TRUE;
+        case IDM_EDITPAD_PASTE: SendEditMessage(dialog, WM_PASTE); return TRUE;
+        case IDM_EDITPAD_DELETE: SendEditMessage(dialog, WM_CLEAR); return TRUE;
+        case IDM_EDITPAD_SELECT_ALL: SendEditMessage(dialog, EM_SETSEL, 0, -1); return TRUE;
+        case IDM_EDITPAD_IME: ToggleIme(dialog); return TRUE;
+        case IDM_EDITPAD_LOAD_FILE: LoadTextFile(dialog); return TRUE;
+        case IDM_EDITPAD_SAVE_FILE: SaveTextFile(dialog); return TRUE;
+        case IDOK: OnOk(dialog); return TRUE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
     }
     return FALSE;
 }
@@ -213,15 +214,15 @@ BOOL OnDestroy(HWND dialog) {
 
 INT_PTR CALLBACK EditPadProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<EditPadInfo*>(lParam));
-    case WM_INITMENUPOPUP: return OnInitMenuPopup(dialog);
-    case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam));
-    case WM_SYSCOMMAND: return OnSysCommand(dialog, wParam);
-    case WM_CLOSE: AskSaveOnClose(dialog, kCloseCaption); return TRUE;
-    case WM_SIZE: return OnSize(dialog, wParam, lParam);
-    case WM_GETMINMAXINFO: return OnGetMinMaxInfo(dialog, lParam);
-    case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
-    case WM_DESTROY: return OnDestroy(dialog);
+        case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<EditPadInfo*>(lParam));
+        case WM_INITMENUPOPUP: return OnInitMenuPopup(dialog);
+        case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam));
+        case WM_SYSCOMMAND: return OnSysCommand(dialog, wParam);
+        case WM_CLOSE: AskSaveOnClose(dialog, kCloseCaption); return TRUE;
+        case WM_SIZE: return OnSize(dialog, wParam, lParam);
+        case WM_GETMINMAXINFO: return OnGetMinMaxInfo(dialog, lParam);
+        case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
+        case WM_DESTROY: return OnDestroy(dialog);
     }
     return FALSE;
 }

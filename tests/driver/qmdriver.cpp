@@ -8,6 +8,9 @@
 //                                          shift+return, ...) into the foreground window
 //   qmdriver run EXE [ARGS...]             run a process, print "exit=N", exit with N
 //   qmdriver window-text CLASS             print the text of the first window of that class
+//   qmdriver dialog-item-text CAPTION ID   wait (10 s) for a dialog of that caption, print the
+//                                          text of its item ID
+//   qmdriver dialog-command CAPTION ID     post WM_COMMAND ID to the dialog of that caption
 #include <windows.h>
 
 #include <cstdio>
@@ -127,6 +130,29 @@ int WindowText(const char* className) {
     return 0;
 }
 
+HWND WaitDialog(const char* caption) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50)) {
+        if (HWND dialog = FindWindowA("#32770", caption)) return dialog;
+    }
+    std::fprintf(stderr, "no dialog of that caption\n");
+    return nullptr;
+}
+
+int DialogItemText(const char* caption, int id) {
+    HWND dialog = WaitDialog(caption);
+    if (!dialog) return 2;
+    char text[4096] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
+}
+
+int DialogCommand(const char* caption, WPARAM id) {
+    HWND dialog = WaitDialog(caption);
+    if (!dialog) return 2;
+    return PostMessageA(dialog, WM_COMMAND, id, 0) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,6 +166,8 @@ int main(int argc, char** argv) {
     if (verb == "keys" && argc > 2) return PressKeys(argv[2]);
     if (verb == "run" && argc > 2) return Run(argc - 2, argv + 2);
     if (verb == "window-text" && argc > 2) return WindowText(argv[2]);
+    if (verb == "dialog-item-text" && argc > 3) return DialogItemText(argv[2], std::atoi(argv[3]));
+    if (verb == "dialog-command" && argc > 3) return DialogCommand(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr, "unknown command\n");
     return 64;
 }

@@ -80,18 +80,23 @@ void EnableItem(HMENU menu, UINT id, bool enabled) {
     EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
-void LoadTextFile(HWND dialog) {
-    char path[522] = "";
+// The settings both file dialogs share; path is the 522-byte name buffer.
+OPENFILENAMEA FileDialogSettings(HWND dialog, char* path, const char* title, DWORD flags) {
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = dialog;
     ofn.lpstrFilter = kFileFilter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrTitle = "ファイルを開く";
-    ofn.Flags =
-        OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+    ofn.nMaxFile = 522;
+    ofn.lpstrTitle = title;
+    ofn.Flags = flags | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+    return ofn;
+}
+
+void LoadTextFile(HWND dialog) {
+    char path[522] = "";
+    OPENFILENAMEA ofn = FileDialogSettings(dialog, path, "ファイルを開く", OFN_FILEMUSTEXIST);
     if (GetOpenFileNameA(&ofn)) LoadTextFileInto(GetEdit(dialog), path);
 }
 
@@ -104,17 +109,8 @@ void SaveTextFile(HWND dialog) {
     tooltext::CopyBounded(
         path, sizeof path,
         SuggestedOutputName(now.wDay, now.wHour, now.wMinute, now.wSecond).c_str());
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = kFileFilter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
+    OPENFILENAMEA ofn = FileDialogSettings(dialog, path, kSaveTitle, OFN_OVERWRITEPROMPT);
     ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
-    ofn.lpstrTitle = kSaveTitle;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_EXPLORER |
-                OFN_ENABLESIZING;
     if (GetSaveFileNameA(&ofn)) SaveEditTextTo(dialog, GetEdit(dialog), path);
 }
 

@@ -2,7 +2,6 @@
 // OK, Cancel and the close question answered through its own messages, and its text files.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -281,18 +280,13 @@ protected:
     }
 
     // Names in the folder, for proof that no temporary or partial file was left.
-    std::vector<std::string> Names() {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA(folder.file("*").c_str(), &found);
-        if (find == INVALID_HANDLE_VALUE) return names;
-        do {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..") names.push_back(name);
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-        std::sort(names.begin(), names.end());
-        return names;
+    std::vector<std::string> Names() { return testenv::FolderNames(folder.path()); }
+
+    // A file of bytes held open without sharing, as another program may hold it.
+    HANDLE HoldOpen(const char* name, const std::string& bytes) {
+        EXPECT_TRUE(testenv::WriteFileBytes(folder.file(name), bytes));
+        return CreateFileA(folder.file(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
     }
 
     testenv::TempModuleFolder folder;
@@ -316,9 +310,7 @@ TEST_F(PadFiles, LoadsBytesAsTheyAreUpToTheFirstNul) {
 
 TEST_F(PadFiles, AFileThatCannotBeReadLeavesTheTypedTextAlone) {
     ASSERT_TRUE(CreateDirectoryA(folder.file("a folder").c_str(), nullptr));
-    ASSERT_TRUE(testenv::WriteFileBytes(folder.file("locked.txt"), "locked"));
-    HANDLE lock = CreateFileA(folder.file("locked.txt").c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE lock = HoldOpen("locked.txt", "locked");
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     for (const char* name : {"missing.txt", "a folder", "locked.txt"}) {
         SCOPED_TRACE(name);
@@ -342,9 +334,7 @@ TEST_F(PadFiles, SavingWritesExactlyTheTextAndReplacesAnOldFile) {
 TEST_F(PadFiles, AFailedSaveIsToldAndLeavesNoPartialFile) {
     SetWindowTextA(edit, "text");
     ASSERT_TRUE(CreateDirectoryA(folder.file("a folder").c_str(), nullptr));
-    ASSERT_TRUE(testenv::WriteFileBytes(folder.file("open.txt"), "before"));
-    HANDLE open = CreateFileA(folder.file("open.txt").c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE open = HoldOpen("open.txt", "before");
     ASSERT_NE(open, INVALID_HANDLE_VALUE);
     for (const char* name : {"missing folder\\out.txt", "a folder", "open.txt"}) {
         SCOPED_TRACE(name);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testenv {
 
@@ -25,6 +26,9 @@ private:
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+
+// The names in a folder (without "." and ".."), sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 // Dispatches the thread's pending messages (timers, posted messages) for about ms.
 void PumpMessages(unsigned ms);

@@ -80,18 +80,23 @@ void EnableItem(HMENU menu, UINT id, bool enabled) {
     EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
-void LoadTextFile(HWND dialog) {
-    char path[522] = "";
+// The settings both file dialogs share; path is the 522-byte name buffer.
+OPENFILENAMEA FileDialogSettings(HWND dialog, char* path, const char* title, DWORD flags) {
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.hwndOwner = dialog;
     ofn.lpstrFilter = kFileFilter;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrTitle = "ファイルを開く";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_EXPLORER |
-                OFN_ENABLESIZING;
+    ofn.nMaxFile = 522;
+    ofn.lpstrTitle = title;
+    ofn.Flags = flags | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+    return ofn;
+}
+
+void LoadTextFile(HWND dialog) {
+    char path[522] = "";
+    OPENFILENAMEA ofn = FileDialogSettings(dialog, path, "ファイルを開く", OFN_FILEMUSTEXIST);
     if (GetOpenFileNameA(&ofn)) LoadTextFileInto(GetEdit(dialog), path);
 }
 
@@ -101,19 +106,11 @@ void SaveTextFile(HWND dialog) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     char path[522];
-    tooltext::CopyBounded(path, sizeof path,
-                SuggestedOutputName(now.wDay, now.wHour, now.wMinute, now.wSecond).c_str());
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = kFileFilter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
+    tooltext::CopyBounded(
+        path, sizeof path,
+        SuggestedOutputName(now.wDay, now.wHour, now.wMinute, now.wSecond).c_str());
+    OPENFILENAMEA ofn = FileDialogSettings(dialog, path, kSaveTitle, OFN_OVERWRITEPROMPT);
     ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
-    ofn.lpstrTitle = kSaveTitle;
-    ofn.Flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_EXPLORER |
-                OFN_ENABLESIZING;
     if (GetSaveFileNameA(&ofn)) SaveEditTextTo(dialog, GetEdit(dialog), path);
 }
 
@@ -171,17 +168,17 @@ void SendEditMessage(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam
 
 BOOL OnCommand(HWND dialog, WORD id) {
     switch (id) {
-    case IDM_EDITPAD_UNDO: SendEditMessage(dialog, WM_UNDO); return TRUE;
-    case IDM_EDITPAD_CUT: SendEditMessage(dialog, WM_CUT); return TRUE;
-    case IDM_EDITPAD_COPY: SendEditMessage(dialog, WM_COPY); return TRUE;
-    case IDM_EDITPAD_PASTE: SendEditMessage(dialog, WM_PASTE); return TRUE;
-    case IDM_EDITPAD_DELETE: SendEditMessage(dialog, WM_CLEAR); return TRUE;
-    case IDM_EDITPAD_SELECT_ALL: SendEditMessage(dialog, EM_SETSEL, 0, -1); return TRUE;
-    case IDM_EDITPAD_IME: ToggleIme(dialog); return TRUE;
-    case IDM_EDITPAD_LOAD_FILE: LoadTextFile(dialog); return TRUE;
-    case IDM_EDITPAD_SAVE_FILE: SaveTextFile(dialog); return TRUE;
-    case IDOK: OnOk(dialog); return TRUE;
-    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+        case IDM_EDITPAD_UNDO: SendEditMessage(dialog, WM_UNDO); return TRUE;
+        case IDM_EDITPAD_CUT: SendEditMessage(dialog, WM_CUT); return TRUE;
+        case IDM_EDITPAD_COPY: SendEditMessage(dialog, WM_COPY); return TRUE;
+        case IDM_EDITPAD_PASTE: SendEditMessage(dialog, WM_PASTE); return TRUE;
+        case IDM_EDITPAD_DELETE: SendEditMessage(dialog, WM_CLEAR); return TRUE;
+        case IDM_EDITPAD_SELECT_ALL: SendEditMessage(dialog, EM_SETSEL, 0, -1); return TRUE;
+        case IDM_EDITPAD_IME: ToggleIme(dialog); return TRUE;
+        case IDM_EDITPAD_LOAD_FILE: LoadTextFile(dialog); return TRUE;
+        case IDM_EDITPAD_SAVE_FILE: SaveTextFile(dialog); return TRUE;
+        case IDOK: OnOk(dialog); return TRUE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
     }
     return FALSE;
 }
@@ -213,15 +210,15 @@ BOOL OnDestroy(HWND dialog) {
 
 INT_PTR CALLBACK EditPadProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<EditPadInfo*>(lParam));
-    case WM_INITMENUPOPUP: return OnInitMenuPopup(dialog);
-    case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam));
-    case WM_SYSCOMMAND: return OnSysCommand(dialog, wParam);
-    case WM_CLOSE: AskSaveOnClose(dialog, kCloseCaption); return TRUE;
-    case WM_SIZE: return OnSize(dialog, wParam, lParam);
-    case WM_GETMINMAXINFO: return OnGetMinMaxInfo(dialog, lParam);
-    case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
-    case WM_DESTROY: return OnDestroy(dialog);
+        case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<EditPadInfo*>(lParam));
+        case WM_INITMENUPOPUP: return OnInitMenuPopup(dialog);
+        case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam));
+        case WM_SYSCOMMAND: return OnSysCommand(dialog, wParam);
+        case WM_CLOSE: AskSaveOnClose(dialog, kCloseCaption); return TRUE;
+        case WM_SIZE: return OnSize(dialog, wParam, lParam);
+        case WM_GETMINMAXINFO: return OnGetMinMaxInfo(dialog, lParam);
+        case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
+        case WM_DESTROY: return OnDestroy(dialog);
     }
     return FALSE;
 }

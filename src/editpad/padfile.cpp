@@ -25,9 +25,9 @@ bool ReadWholeFile(const char* path, std::string& bytes) {
     size_t done = 0;
     while (whole && done < bytes.size()) {
         DWORD got = 0;
-        whole = ReadFile(file, &bytes[done], static_cast<DWORD>(bytes.size() - done), &got,
-                         nullptr) &&
-                got > 0;
+        whole =
+            ReadFile(file, &bytes[done], static_cast<DWORD>(bytes.size() - done), &got, nullptr) &&
+            got > 0;
         done += got;
     }
     CloseHandle(file);
@@ -35,14 +35,14 @@ bool ReadWholeFile(const char* path, std::string& bytes) {
 }
 
 bool WriteFlushed(const char* path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    bool whole = bytes.size() <= MAXDWORD &&
-                 WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                           nullptr) &&
-                 written == bytes.size() && FlushFileBuffers(file);
+    bool whole =
+        bytes.size() <= MAXDWORD &&
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size() && FlushFileBuffers(file);
     return CloseHandle(file) && whole;
 }
 

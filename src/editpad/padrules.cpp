@@ -4,10 +4,10 @@
 #include "TOOLS/tooltext.h"
 
 EditPadMenuStates DecideEditPadMenuStates(const EditPadFacts& facts) {
-    unsigned low = facts.selectionStart < facts.selectionEnd ? facts.selectionStart
-                                                             : facts.selectionEnd;
-    unsigned high = facts.selectionStart < facts.selectionEnd ? facts.selectionEnd
-                                                              : facts.selectionStart;
+    unsigned low =
+        facts.selectionStart < facts.selectionEnd ? facts.selectionStart : facts.selectionEnd;
+    unsigned high =
+        facts.selectionStart < facts.selectionEnd ? facts.selectionEnd : facts.selectionStart;
     unsigned selected = high - low;
     return EditPadMenuStates{facts.canUndo, facts.clipboardHasText, selected != 0,
                              selected != facts.textLength};

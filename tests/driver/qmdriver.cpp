@@ -15,6 +15,9 @@
 //   qmdriver close CAPTION                 the caption's close button of that dialog
 //   qmdriver answer CAPTION ID             press button ID of the dialog (or message box) with
 //                                          that caption that has such a button
+//   qmdriver dialog-item-text CAPTION ID   wait (10 s) for a dialog of that caption, print the
+//                                          text of its item ID
+//   qmdriver dialog-command CAPTION ID     post WM_COMMAND ID to the dialog of that caption
 #include <windows.h>
 
 #include <cstdio>
@@ -212,6 +215,25 @@ int DialogMessage(const char* caption, int id, UINT message, WPARAM wParam) {
     return PostMessageA(dialog, message, wParam, 0) ? 0 : 1;
 }
 
+HWND AwaitDialog(const char* caption) {
+    return WaitDialog(caption, 10000) == 0 ? FindDialog(caption, 0) : nullptr;
+}
+
+int DialogItemText(const char* caption, int id) {
+    HWND dialog = AwaitDialog(caption);
+    if (!dialog) return 2;
+    char text[4096] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
+}
+
+int DialogCommand(const char* caption, WPARAM id) {
+    HWND dialog = AwaitDialog(caption);
+    if (!dialog) return 2;
+    return PostMessageA(dialog, WM_COMMAND, id, 0) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -232,6 +254,8 @@ int main(int argc, char** argv) {
     if (verb == "list-items" && argc > 3) return ListItems(argv[2], id);
     if (verb == "close" && argc > 2) return DialogMessage(argv[2], 0, WM_SYSCOMMAND, SC_CLOSE);
     if (verb == "answer" && argc > 3) return DialogMessage(argv[2], id, WM_COMMAND, id);
+    if (verb == "dialog-item-text" && argc > 3) return DialogItemText(argv[2], std::atoi(argv[3]));
+    if (verb == "dialog-command" && argc > 3) return DialogCommand(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr, "unknown command\n");
     return 64;
 }

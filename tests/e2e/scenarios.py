@@ -193,6 +193,29 @@ def shift_choose_registers(q):
 
 
 @scenario
+def register_through_the_edit_pad(q):
+    q.start_empty()
+    copy_text("abc")
+    q.wait_file("quillmate.hst", records("abc"))
+    check(q.command(40031), "command 40031 posted")
+    shown = q.driver("dialog-item-text", "テキストの編集", "1014")
+    check_equal(shown.returncode, 0, "the pad \"テキストの編集\" opened")
+    check_equal(shown.stdout.rstrip(b"\r\n"), b"abc", "text of the opened pad")
+    copy_text("copied meanwhile")
+    expected = records("abc", "copied meanwhile")
+    check_equal(q.wait_file("quillmate.hst", expected), expected, ".hst while the pad is open")
+    check_equal(q.driver("dialog-command", "テキストの編集", "1").returncode, 0, "OK posted")
+    check_equal(q.wait_file("quillmate.use", records("abc")), records("abc"), ".use after OK")
+    # The first item of the text menu is the newest registered text.
+    q.driver("icon-click", "left")
+    time.sleep(1.0)
+    q.driver("keys", "down,return")
+    check_equal(wait_until(lambda: clipboard_text() == b"abc", 5) and clipboard_text(), b"abc",
+                "clipboard after choosing the first registered text")
+    check_equal(q.quit(), 0, "exit code")
+
+
+@scenario
 def burst_of_copies(q):
     """Copies back to back, each as soon as the previous one is recorded: the pace is the X
     bridge's own, so the check never depends on scheduling luck. Fixed fast gaps, where the

@@ -10,7 +10,11 @@
 
 // Menus
 #define IDR_COMMAND_MENU 131
+#define IDR_REGTEXT_MENU 146
 #define IDR_TEXT_MENU 147
+
+// Cursors
+#define IDCUR_DRAG 136
 
 // Dialogs
 #define IDD_EDIT_PAD 129
@@ -43,6 +47,10 @@
 #define IDM_TEXT_MENU 40056
 #define IDM_COMMAND_MENU 40057
 
+// Registered-text dialog context menu
+#define IDM_REGTEXT_DELETE 40052
+#define IDM_REGTEXT_EDIT 40053
+
 // Edit pad system menu
 #define IDM_ALWAYS_ON_TOP 40041
 
@@ -51,3 +59,15 @@
 #define IDC_ABOUT_NAME 101
 #define IDC_ABOUT_LINK 102
 #define IDC_ABOUT_RESOURCES 103
+// Edit pad menu bar and its commands
+#define IDR_EDIT_PAD_MENU 132
+#define IDM_EDITPAD_DELETE 40005
+#define IDM_EDITPAD_UNDO 40010
+#define IDM_EDITPAD_CUT 40011
+#define IDM_EDITPAD_PASTE 40012
+#define IDM_EDITPAD_COPY 40013
+#define IDM_EDITPAD_SELECT_ALL 40017
+#define IDM_EDITPAD_IME 40019
+#define IDM_EDITPAD_LOAD_FILE 40039
+#define IDM_EDITPAD_REDO 40040
+#define IDM_EDITPAD_SAVE_FILE 40042

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the program's 16-colour .ico files into res/icons/ from the pixel maps below.
+"""Writes the program's 16-colour .ico files and its monochrome drag cursor (.cur) into res/icons/
+from the pixel maps below.
 
 Run it again after editing a map and commit the regenerated files with it:
     python3 scripts/make-icons.py [output-folder]
@@ -127,6 +128,67 @@ PROHIBITION_16 = [
     "......RRRR......",
 ]
 
+# The cursor of a drag inside the registered-text list: a page with a folded corner under an
+# arrow whose tip is the hot spot. 'K' black, 'W' white, '.' transparent.
+DRAG_CURSOR_HOTSPOT = (5, 9)
+DRAG_CURSOR_32 = [
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    "................................",
+    ".....K..........................",
+    ".....KK.........................",
+    ".....KWK........................",
+    ".....KWWK.......................",
+    ".....KWWWK......................",
+    ".....KWWWWK.....................",
+    ".....KWWWWWK....................",
+    ".....KWWWWWWKKKKKKKKKKKK........",
+    ".....KWWWWWWWKWWWWWWWWWKK.......",
+    ".....KWWWWWWWWKWWWWWWWWKWK......",
+    ".....KWWWWWKKKKKWWWWWWWKWWK.....",
+    ".....KWWKWWKWWWWWWWWWWWKKKKK....",
+    ".....KWKKKWWKWWWWWWWWWWWWWWK....",
+    ".....KK..KWWKWWKKKKKKKKWWWWK....",
+    ".....K....KWWKWWWWWWWWWWWWWK....",
+    "..........KWWKWWKKKKKKKKWWWK....",
+    "...........KKKWWWWWWWWWWWWWK....",
+    "............KWWWKKKKKKKKWWWK....",
+    "............KWWWWWWWWWWWWWWK....",
+    "............KWWWWWWWWWWWWWWK....",
+    "............KKKKKKKKKKKKKKKK....",
+    "................................",
+    "................................",
+]
+
+
+def cur_file(pixels, hotspot):
+    """A monochrome .cur: a two-colour XOR image (white where 'W') and the AND mask."""
+    size = len(check_map(pixels))
+    stride = (size + 31) // 32 * 4
+    xor_bits, and_bits = bytearray(), bytearray()
+    for row in reversed(pixels):
+        xor_line, and_line = bytearray(stride), bytearray(stride)
+        for x, ch in enumerate(row):
+            bit = 0x80 >> (x % 8)
+            if ch == "W":
+                xor_line[x // 8] |= bit
+            if ch == TRANSPARENT:
+                and_line[x // 8] |= bit
+        xor_bits += xor_line
+        and_bits += and_line
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0,
+                         len(xor_bits) + len(and_bits), 0, 0, 2, 0)
+    blob = header + struct.pack("<BBBBBBBB", 0, 0, 0, 0, 255, 255, 255, 0) + xor_bits + and_bits
+    out = struct.pack("<HHH", 0, 2, 1)
+    out += struct.pack("<BBBBHHII", size, size, 2, 0, hotspot[0], hotspot[1], len(blob), 22)
+    return out + blob
+
 
 def check_map(pixels):
     """Rejects ragged or non-square maps and characters outside the palette."""
@@ -230,6 +292,9 @@ def main():
         with open(os.path.join(folder, name), "wb") as f:
             f.write(ico_file(images))
         print(f"{name}: " + ", ".join(f"{len(p)}x{len(p)}" for p in images))
+    with open(os.path.join(folder, "drag.cur"), "wb") as f:
+        f.write(cur_file(DRAG_CURSOR_32, DRAG_CURSOR_HOTSPOT))
+    print("drag.cur: 32x32 monochrome")
 
 
 if __name__ == "__main__":

@@ -7,7 +7,9 @@
 #include "app/popuppoint.h"
 #include "app/trayicon.h"
 #include "clipboard/viewerchain.h"
+#include "editpad/editpad.h"
 #include "menu/textmenu.h"
+#include "regedit/regtextdialog.h"
 #include "resource.h"
 #include "settings/appsettings.h"
 #include "settings/hotkeysys.h"
@@ -132,6 +134,20 @@ void ClearHistoryCommand(HWND window) {
     if (TextStore* store = GetTextStore(window)) clearHistory(*store);
 }
 
+// The pad's modal loop may outlast the store (a quit meanwhile): it is looked up afterwards.
+void RegisterTextCommand(HWND window) {
+    std::optional<std::string> text = ShowEditPad(window, nullptr);
+    TextStore* store = GetTextStore(window);
+    if (text && store) registerText(*store, text->c_str());
+}
+
+// On OK the registered texts were replaced: write their file (the store looked up afresh).
+void EditRegisteredTexts(HWND window) {
+    TextStore* store = GetTextStore(window);
+    if (!store || !ShowRegisteredTextDialog(window, *store)) return;
+    if ((store = GetTextStore(window))) store->saver(ListKind::RegisteredTexts);
+}
+
 LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppSettings* settings = GetAppSettings(window);
     switch (LOWORD(wParam)) {
@@ -139,8 +155,8 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
     case IDM_SETTINGS: return 0;         // comes with the settings dialog
     case IDM_HOTKEYS: return 0;          // comes with the hotkey dialog
-    case IDM_REGISTER_TEXT: return 0;    // comes with the edit pad
-    case IDM_EDIT_REGISTERED: return 0;  // comes with the registered-text dialog
+    case IDM_REGISTER_TEXT: RegisterTextCommand(window); return 0;
+    case IDM_EDIT_REGISTERED: EditRegisteredTexts(window); return 0;
     case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;
     case IDM_DATE_TIME: RunDateTimeCommand(window, settings->dateFormat); return 0;
     case IDM_CLEAR_HISTORY: ClearHistoryCommand(window); return 0;

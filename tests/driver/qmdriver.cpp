@@ -18,6 +18,14 @@
 //                                          executes the item instead and never sends it)
 //   qmdriver item-rect ID                  print "left top right bottom" of control ID of the
 //                                          first visible dialog of Quillmate's thread
+//   qmdriver wait-dialog CAPTION [ms]      exit 0 once a visible dialog with that caption exists
+//   qmdriver list-items CAPTION ID         print the items of list ID of that dialog, one a line
+//   qmdriver close CAPTION                 the caption's close button of that dialog
+//   qmdriver answer CAPTION ID             press button ID of the dialog (or message box) with
+//                                          that caption that has such a button
+//   qmdriver dialog-item-text CAPTION ID   wait (10 s) for a dialog of that caption, print the
+//                                          text of its item ID
+//   qmdriver dialog-command CAPTION ID     post WM_COMMAND ID to the dialog of that caption
 #include <windows.h>
 
 #include <cstdio>
@@ -85,14 +93,18 @@ int PressKeys(const char* list) {
         std::string name = keys.substr(start, end - start);
         bool shift = name.rfind("shift+", 0) == 0;
         if (shift) name = name.substr(6);
+        bool alt = name.rfind("alt+", 0) == 0;
+        if (alt) name = name.substr(4);
         WORD key = KeyCode(name);
         if (!key) {
             std::fprintf(stderr, "unknown key %s\n", name.c_str());
             return 2;
         }
         if (shift) SendKey(VK_SHIFT, false);
+        if (alt) SendKey(VK_MENU, false);
         SendKey(key, false);
         SendKey(key, true);
+        if (alt) SendKey(VK_MENU, true);
         if (shift) SendKey(VK_SHIFT, true);
         Sleep(150);
         start = end + 1;
@@ -221,6 +233,81 @@ int ItemRect(int item) {
     return 0;
 }
 
+struct DialogQuery {
+    const char* caption;
+    int controlId;  // 0: any
+    HWND found;
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+    DialogQuery* query = reinterpret_cast<DialogQuery*>(param);
+    char cls[16] = {}, text[256] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    GetWindowTextA(window, text, sizeof text);
+    if (std::strcmp(cls, "#32770") != 0 || std::strcmp(text, query->caption) != 0 ||
+        !IsWindowVisible(window) || (query->controlId && !GetDlgItem(window, query->controlId)))
+        return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+HWND FindDialog(const char* caption, int controlId) {
+    DialogQuery query = {caption, controlId, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+int WaitDialog(const char* caption, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        if (FindDialog(caption, 0)) return 0;
+        Sleep(50);
+    }
+    std::fprintf(stderr, "timed out waiting for the dialog\n");
+    return 1;
+}
+
+int ListItems(const char* caption, int id) {
+    HWND list = GetDlgItem(FindDialog(caption, id), id);
+    if (!list) return 2;
+    int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    // Another process's list answers in UTF-16 only; the lines are printed in CP932.
+    for (int i = 0; i < count; ++i) {
+        std::vector<wchar_t> wide(SendMessageW(list, LB_GETTEXTLEN, i, 0) + 1);
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
+        char text[1024] = {};
+        WideCharToMultiByte(932, 0, wide.data(), -1, text, sizeof text - 1, nullptr, nullptr);
+        std::printf("%s\n", text);
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+int DialogMessage(const char* caption, int id, UINT message, WPARAM wParam) {
+    HWND dialog = FindDialog(caption, id);
+    if (!dialog) return 2;
+    return PostMessageA(dialog, message, wParam, 0) ? 0 : 1;
+}
+
+HWND AwaitDialog(const char* caption) {
+    return WaitDialog(caption, 10000) == 0 ? FindDialog(caption, 0) : nullptr;
+}
+
+int DialogItemText(const char* caption, int id) {
+    HWND dialog = AwaitDialog(caption);
+    if (!dialog) return 2;
+    char text[4096] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
+}
+
+int DialogCommand(const char* caption, WPARAM id) {
+    HWND dialog = AwaitDialog(caption);
+    if (!dialog) return 2;
+    return PostMessageA(dialog, WM_COMMAND, id, 0) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -239,6 +326,14 @@ int main(int argc, char** argv) {
     if (verb == "menu-rbutton-up" && argc > 2)
         return MenuRButtonUp(std::strtoul(argv[2], nullptr, 10));
     if (verb == "item-rect" && argc > 2) return ItemRect(std::atoi(argv[2]));
+    if (verb == "wait-dialog" && argc > 2)
+        return WaitDialog(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000);
+    int id = argc > 3 ? std::atoi(argv[3]) : 0;
+    if (verb == "list-items" && argc > 3) return ListItems(argv[2], id);
+    if (verb == "close" && argc > 2) return DialogMessage(argv[2], 0, WM_SYSCOMMAND, SC_CLOSE);
+    if (verb == "answer" && argc > 3) return DialogMessage(argv[2], id, WM_COMMAND, id);
+    if (verb == "dialog-item-text" && argc > 3) return DialogItemText(argv[2], std::atoi(argv[3]));
+    if (verb == "dialog-command" && argc > 3) return DialogCommand(argv[2], std::atoi(argv[3]));
     std::fprintf(stderr, "unknown command\n");
     return 64;
 }

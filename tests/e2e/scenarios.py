@@ -193,6 +193,29 @@ def shift_choose_registers(q):
 
 
 @scenario
+def register_through_the_edit_pad(q):
+    q.start_empty()
+    copy_text("abc")
+    q.wait_file("quillmate.hst", records("abc"))
+    check(q.command(40031), "command 40031 posted")
+    shown = q.driver("dialog-item-text", "テキストの編集", "1014")
+    check_equal(shown.returncode, 0, "the pad \"テキストの編集\" opened")
+    check_equal(shown.stdout.rstrip(b"\r\n"), b"abc", "text of the opened pad")
+    copy_text("copied meanwhile")
+    expected = records("abc", "copied meanwhile")
+    check_equal(q.wait_file("quillmate.hst", expected), expected, ".hst while the pad is open")
+    check_equal(q.driver("dialog-command", "テキストの編集", "1").returncode, 0, "OK posted")
+    check_equal(q.wait_file("quillmate.use", records("abc")), records("abc"), ".use after OK")
+    # The first item of the text menu is the newest registered text.
+    q.driver("icon-click", "left")
+    time.sleep(1.0)
+    q.driver("keys", "down,return")
+    check_equal(wait_until(lambda: clipboard_text() == b"abc", 5) and clipboard_text(), b"abc",
+                "clipboard after choosing the first registered text")
+    check_equal(q.quit(), 0, "exit code")
+
+
+@scenario
 def burst_of_copies(q):
     """Copies back to back, each as soon as the previous one is recorded: the pace is the X
     bridge's own, so the check never depends on scheduling luck. Fixed fast gaps, where the
@@ -312,6 +335,61 @@ def about_box_opens_once(q):
     check_equal(q.quit(), 0, "exit code of 40001")
     with open(os.path.join(os.path.dirname(__file__), "..", "..", "README.md"), "rb") as f:
         check(("ver. " + qm.Config.version).encode() in f.read(), "README names this version")
+REGEDIT = "登録テキストの編集"
+
+
+def open_registered_texts(q):
+    check(q.command(40049), "command 40049 posted")
+    check_equal(q.driver("wait-dialog", REGEDIT, "30000").returncode, 0, "the dialog opened")
+    time.sleep(0.5)
+
+
+def listed(q):
+    out = q.driver("list-items", REGEDIT, "1013").stdout.decode(CP932)
+    return out.replace("\r\n", "\n").splitlines()
+
+
+@scenario
+def registered_texts_reordered_by_alt_down(q):
+    q.write("quillmate.use", records("登録 三", "second", "first"))
+    q.start_empty()
+    open_registered_texts(q)
+    check_equal(listed(q), ["first", "second", "登録 三"], "the dialog lists the registered texts")
+    shot = os.environ.get("QM_E2E_SHOTS")
+    if shot:
+        subprocess.run(["import", "-window", "root", os.path.join(shot, "regtext-dialog.png")],
+                       timeout=30)
+    # A copy while the dialog is open is still recorded.
+    copy_text("copied meanwhile")
+    check_equal(q.wait_file("quillmate.hst", records("copied meanwhile")),
+                records("copied meanwhile"), ".hst with the dialog open")
+    q.driver("keys", "alt+down")
+    check_equal(wait_until(lambda: listed(q) == ["second", "first", "登録 三"], 5) and listed(q),
+                ["second", "first", "登録 三"], "the list after Alt+Down on the first item")
+    q.driver("keys", "return")
+    expected = records("登録 三", "first", "second")
+    check_equal(q.wait_file("quillmate.use", expected), expected, ".use after OK")
+    check_equal(q.quit(), 0, "exit code")
+
+
+@scenario
+def registered_texts_close_box_no_changes_nothing(q):
+    original = records("two", "one")
+    q.write("quillmate.use", original)
+    q.start_empty()
+    open_registered_texts(q)
+    q.driver("keys", "alt+down")
+    wait_until(lambda: listed(q) == ["two", "one"], 5)
+    check_equal(q.driver("close", REGEDIT).returncode, 0, "close box pressed")
+    # The question "保存しますか？" has the dialog's caption; No is button 7.
+    check(wait_until(lambda: q.driver("answer", REGEDIT, "7").returncode == 0, 10),
+          "the save question answered いいえ")
+    check(wait_until(lambda: q.driver("wait-dialog", REGEDIT, "100").returncode != 0, 10),
+          "the dialog closed")
+    time.sleep(0.5)
+    check_equal(q.read("quillmate.use"), original, ".use after answering いいえ")
+    check_equal(q.quit(), 0, "exit code")
+    check_equal(q.read("quillmate.use"), original, ".use at the end")
 
 
 def all_files(folder):

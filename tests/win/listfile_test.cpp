@@ -13,22 +13,10 @@
 namespace {
 
 using testenv::ReadFileBytes;
+using testenv::FolderNames;
 using testenv::WriteFileBytes;
 
 constexpr ListKind kHistory = ListKind::History;
-
-std::vector<std::string> FolderNames(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    return names;
-}
 
 std::vector<std::string> HistoryOf(const TextStore& store) {
     std::vector<std::string> texts;

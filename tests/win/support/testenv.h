@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace testenv {
 
@@ -28,6 +29,9 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // Every file below folder (at any depth) by its path, with its bytes.
 std::map<std::string, std::string> ReadTree(const std::string& folder);
 bool FileExists(const std::string& path);
+
+// The names in a folder (without "." and ".."), sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 // Dispatches the thread's pending messages (timers, posted messages) for about ms.
 void PumpMessages(unsigned ms);

@@ -1,0 +1,248 @@
+// The edit pad: a resizable modal dialog with a menu bar, where a text is written or changed.
+#include "editpad/editpad.h"
+
+#include <commdlg.h>
+#include <imm.h>
+
+#include <new>
+
+#include "app/appshell.h"
+#include "editpad/padfile.h"
+#include "editpad/padrules.h"
+#include "resource.h"
+#include "TOOLS/toolsys.h"
+#include "TOOLS/tooltext.h"
+#include "TOOLS/toolwind.h"
+
+namespace {
+
+constexpr const char* PROP_EDITPADINFO = "PROP_EDITPADINFO";
+constexpr const char* kPlacementSection = "EDIT_PAD";
+constexpr const char* kCloseCaption = "ﾃｷｽﾄの編集";
+constexpr const char* kSaveTitle = "テキストをファイルへ出力";
+
+// Pairs of description and pattern, ended by an empty string.
+constexpr char kFileFilter[] =
+    "ﾃｷｽﾄﾌｧｲﾙ (*.txt; *.doc)\0*.txt; *.doc\0"
+    "HTMLﾌｧｲﾙ (*.htm; *.html; *.shtm; *.shtml)\0*.htm; *.html; *.shtm; *.shtml\0"
+    "すべてのファイル (*.*)\0*.*\0";
+
+// One open pad; lives inside ShowEditPad for the call.
+struct EditPadInfo {
+    const char* text;    // the initial text, or null for the clipboard's
+    std::string result;  // the confirmed text
+    LayoutState layout;
+};
+
+EditPadAnswer g_testAnswer;
+
+EditPadInfo* GetInfo(HWND dialog) {
+    return static_cast<EditPadInfo*>(GetPropA(dialog, PROP_EDITPADINFO));
+}
+
+HWND GetEdit(HWND dialog) {
+    return GetDlgItem(dialog, IDC_EDITPAD_EDIT);
+}
+
+bool IsImeOpen(HWND dialog) {
+    HIMC context = ImmGetContext(dialog);
+    if (!context) return false;
+    bool open = ImmGetOpenStatus(context) != FALSE;
+    ImmReleaseContext(dialog, context);
+    return open;
+}
+
+void ToggleIme(HWND dialog) {
+    HIMC context = ImmGetContext(dialog);
+    if (!context) return;
+    ImmSetOpenStatus(context, !ImmGetOpenStatus(context));
+    ImmReleaseContext(dialog, context);
+}
+
+void InsertTopmostItem(HWND dialog) {
+    HMENU system = GetSystemMenu(dialog, FALSE);
+    int maximize = system ? FindMaximizeItemPosition(system) : -1;
+    if (maximize < 0) return;
+    InsertMenuA(system, static_cast<UINT>(maximize + 1), MF_BYPOSITION | MF_STRING,
+                IDM_ALWAYS_ON_TOP, "常に最前面に表示(&T)");
+}
+
+void SetStartText(HWND dialog, const char* text) {
+    if (text) {
+        SetWindowTextA(GetEdit(dialog), text);
+        return;
+    }
+    std::vector<char> clip = ReadClipboardFormat(dialog, CF_TEXT);
+    if (!clip.empty()) SetWindowTextA(GetEdit(dialog), clip.data());
+}
+
+void EnableItem(HMENU menu, UINT id, bool enabled) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+// The settings both file dialogs share; path is the 522-byte name buffer.
+OPENFILENAMEA FileDialogSettings(HWND dialog, char* path, const char* title, DWORD flags) {
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = kFileFilter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = 522;
+    ofn.lpstrTitle = title;
+    ofn.Flags = flags | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
+    return ofn;
+}
+
+void LoadTextFile(HWND dialog) {
+    char path[522] = "";
+    OPENFILENAMEA ofn = FileDialogSettings(dialog, path, "ファイルを開く", OFN_FILEMUSTEXIST);
+    if (GetOpenFileNameA(&ofn)) LoadTextFileInto(GetEdit(dialog), path);
+}
+
+void SaveTextFile(HWND dialog) {
+    char folder[522];
+    if (!GetModuleFolder(folder, sizeof folder)) folder[0] = '\0';
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char path[522];
+    tooltext::CopyBounded(
+        path, sizeof path,
+        SuggestedOutputName(now.wDay, now.wHour, now.wMinute, now.wSecond).c_str());
+    OPENFILENAMEA ofn = FileDialogSettings(dialog, path, kSaveTitle, OFN_OVERWRITEPROMPT);
+    ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
+    if (GetSaveFileNameA(&ofn)) SaveEditTextTo(dialog, GetEdit(dialog), path);
+}
+
+BOOL OnInitDialog(HWND dialog, EditPadInfo* info) {
+    SetPropA(dialog, PROP_EDITPADINFO, info);
+    SetDialogIcons(dialog);
+    RecordDialogLayout(dialog, info->layout);
+    SendMessageA(GetEdit(dialog), EM_LIMITTEXT, 0xFFFF, 0);
+    SetStartText(dialog, info->text);
+    InsertTopmostItem(dialog);
+    RestoreDialogPlacement(dialog, kPlacementSection, DialogPlacement{false, false, 640, 480},
+                           info->layout);
+    return TRUE;
+}
+
+BOOL OnInitMenuPopup(HWND dialog) {
+    HMENU system = GetSystemMenu(dialog, FALSE);
+    if (system) {
+        CheckMenuItem(system, IDM_ALWAYS_ON_TOP,
+                      MF_BYCOMMAND | (IsWindowTopmost(dialog) ? MF_CHECKED : MF_UNCHECKED));
+    }
+    HMENU bar = GetMenu(dialog);
+    if (!bar) return TRUE;
+    HWND edit = GetEdit(dialog);
+    DWORD start = 0, end = 0;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    int length = GetWindowTextLengthA(edit);
+    EditPadFacts facts = {SendMessageA(edit, EM_CANUNDO, 0, 0) != 0,
+                          IsClipboardFormatAvailable(CF_TEXT) != FALSE, start, end,
+                          static_cast<unsigned>(length > 0 ? length : 0)};
+    EditPadMenuStates states = DecideEditPadMenuStates(facts);
+    EnableItem(bar, IDM_EDITPAD_UNDO, states.undo);
+    EnableItem(bar, IDM_EDITPAD_PASTE, states.paste);
+    for (UINT id : {IDM_EDITPAD_CUT, IDM_EDITPAD_COPY, IDM_EDITPAD_DELETE})
+        EnableItem(bar, id, states.cutCopyDelete);
+    EnableItem(bar, IDM_EDITPAD_SELECT_ALL, states.selectAll);
+    ModifyMenuA(bar, IDM_EDITPAD_IME, MF_BYCOMMAND | MF_STRING, IDM_EDITPAD_IME,
+                ImeMenuText(IsImeOpen(dialog)));
+    return TRUE;
+}
+
+void OnOk(HWND dialog) {
+    EditPadInfo* info = GetInfo(dialog);
+    try {
+        info->result = CopyWindowText(GetEdit(dialog));
+    } catch (const std::bad_alloc&) {
+        return;  // stays open: the text is still in the control
+    }
+    EndDialog(dialog, IDOK);
+}
+
+void SendEditMessage(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    SendDlgItemMessageA(dialog, IDC_EDITPAD_EDIT, message, wParam, lParam);
+}
+
+BOOL OnCommand(HWND dialog, WORD id) {
+    switch (id) {
+        case IDM_EDITPAD_UNDO: SendEditMessage(dialog, WM_UNDO); return TRUE;
+        case IDM_EDITPAD_CUT: SendEditMessage(dialog, WM_CUT); return TRUE;
+        case IDM_EDITPAD_COPY: SendEditMessage(dialog, WM_COPY); return TRUE;
+        case IDM_EDITPAD_PASTE: SendEditMessage(dialog, WM_PASTE); return TRUE;
+        case IDM_EDITPAD_DELETE: SendEditMessage(dialog, WM_CLEAR); return TRUE;
+        case IDM_EDITPAD_SELECT_ALL: SendEditMessage(dialog, EM_SETSEL, 0, -1); return TRUE;
+        case IDM_EDITPAD_IME: ToggleIme(dialog); return TRUE;
+        case IDM_EDITPAD_LOAD_FILE: LoadTextFile(dialog); return TRUE;
+        case IDM_EDITPAD_SAVE_FILE: SaveTextFile(dialog); return TRUE;
+        case IDOK: OnOk(dialog); return TRUE;
+        case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
+    }
+    return FALSE;
+}
+
+BOOL OnSysCommand(HWND dialog, WPARAM command) {
+    if (LOWORD(command) != IDM_ALWAYS_ON_TOP) return FALSE;
+    SetWindowTopmost(dialog, !IsWindowTopmost(dialog));
+    return TRUE;
+}
+
+BOOL OnSize(HWND dialog, WPARAM sizeType, LPARAM size) {
+    EditPadInfo* info = GetInfo(dialog);
+    if (!info) return FALSE;
+    return ApplyAnchorLayout(dialog, kEditPadAnchors, kEditPadAnchorCount, sizeType, LOWORD(size),
+                             HIWORD(size), info->layout);
+}
+
+BOOL OnGetMinMaxInfo(HWND dialog, LPARAM minMaxInfo) {
+    EditPadInfo* info = GetInfo(dialog);
+    return info ? ApplyMinimumTrackSize(info->layout, minMaxInfo) : FALSE;
+}
+
+BOOL OnDestroy(HWND dialog) {
+    SaveDialogPlacement(dialog, kPlacementSection);
+    ReleaseDialogIcons(dialog);
+    RemovePropA(dialog, PROP_EDITPADINFO);
+    return TRUE;
+}
+
+INT_PTR CALLBACK EditPadProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: return OnInitDialog(dialog, reinterpret_cast<EditPadInfo*>(lParam));
+        case WM_INITMENUPOPUP: return OnInitMenuPopup(dialog);
+        case WM_COMMAND: return OnCommand(dialog, LOWORD(wParam));
+        case WM_SYSCOMMAND: return OnSysCommand(dialog, wParam);
+        case WM_CLOSE: AskSaveOnClose(dialog, kCloseCaption); return TRUE;
+        case WM_SIZE: return OnSize(dialog, wParam, lParam);
+        case WM_GETMINMAXINFO: return OnGetMinMaxInfo(dialog, lParam);
+        case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
+        case WM_DESTROY: return OnDestroy(dialog);
+    }
+    return FALSE;
+}
+
+std::optional<std::string> RunEditPad(HWND owner, const char* initialText) {
+    if (g_testAnswer) return g_testAnswer(owner, initialText);
+    EditPadInfo info = {initialText, std::string(), LayoutState{}};
+    INT_PTR ended = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDIT_PAD),
+                                    owner, EditPadProc, reinterpret_cast<LPARAM>(&info));
+    if (ended == -1) Trace("edit pad: DialogBoxParamA failed (error %lu)\r\n", GetLastError());
+    if (ended != IDOK) return std::nullopt;
+    return std::move(info.result);
+}
+
+}  // namespace
+
+std::optional<std::string> ShowEditPad(HWND owner, const char* initialText) {
+    if (GetPropA(owner, PROP_DIALOG)) return std::nullopt;
+    SetPropA(owner, PROP_DIALOG, owner);
+    std::optional<std::string> text = RunEditPad(owner, initialText);
+    SetPropA(owner, PROP_DIALOG, nullptr);
+    return text;
+}
+
+void SetEditPadTestHook(EditPadAnswer answer) {
+    g_testAnswer = std::move(answer);
+}

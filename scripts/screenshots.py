@@ -33,7 +33,8 @@ HISTORY = [
 PAD_TEXT = "議事録\n・日時：6月3日（月）14:00～15:00\n・場所：第二会議室\n・出席：山田、佐藤、Smith"
 # The settings the dialogs show: fixed, so that an unchanged dialog gives an unchanged picture
 # (all but the date preview, which shows the time of the run). Hotkeys are (modifiers << 8) | key
-# with MOD_ALT 1 and MOD_CONTROL 2: Ctrl+Alt+V, Ctrl+Alt+M and Ctrl+Alt+D.
+# with MOD_ALT 1 and MOD_CONTROL 2: Ctrl+Alt+V, Ctrl+Alt+M and Ctrl+Alt+D. The two resizable
+# dialogs open at a size that shows their texts whole.
 SETTINGS = """[Quillmate]
 ログフォルダ=C:\\Users\\Public\\Documents\\クリップボードログ
 [日時の書式]
@@ -43,6 +44,12 @@ SETTINGS = """[Quillmate]
 履歴を表示=854
 メニューを表示=845
 日時の取得=836
+[登録テキストの編集]
+幅=480
+高さ=260
+[EDIT_PAD]
+幅=480
+高さ=260
 """
 
 # Where the icon is clicked: menus open upwards from this point, tips appear below it.
@@ -126,11 +133,17 @@ class Shooter:
               flush=True)
 
     def close_all(self):
-        """Esc until no menu, tip or dialog of Quillmate is left on the screen."""
+        """Closes every menu (Esc) and dialog (Cancel) of Quillmate left on the screen."""
         for _ in range(4):
-            if not self.windows():
+            open_now = self.windows()
+            if not open_now:
                 return
-            self.q.driver("keys", "escape")
+            dialogs = [w for w in open_now if w[0] == "#32770"]
+            if dialogs:
+                # Esc may go to a multi-line edit; Cancel closes every dialog without a question.
+                self.q.driver("dialog-command", dialogs[0][2], "2")
+            else:
+                self.q.driver("keys", "escape")
             time.sleep(0.4)
         if self.windows():
             raise AssertionError("windows still open: %r" % self.windows())
@@ -264,7 +277,7 @@ def main():
             except Exception as error:  # one broken picture must not cost the others
                 print("FAILED %s: %s" % (shot.__name__, error), flush=True)
                 failed.append(shot.__name__)
-                s.close_all()
+                s.close_all()  # a window that will not close ends the run here
     finally:
         q.stop()
         q.cleanup()

@@ -33,4 +33,9 @@ if(QM_TREE STREQUAL "win64")
     qm_target_flags(qmdriver)
     target_link_libraries(qmdriver PRIVATE user32 kernel32)
   endif()
+
+  # The capture benchmark's yardstick: what a bare window program costs under Wine.
+  add_executable(barewindow WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/barewindow.cpp)
+  qm_target_flags(barewindow)
+  target_link_libraries(barewindow PRIVATE user32 kernel32)
 endif()

@@ -131,11 +131,12 @@ class Quillmate:
         try:
             with open(os.path.join(self.folder, HST), "rb") as f:
                 f.seek(0, os.SEEK_END)
-                f.seek(max(0, f.tell() - size))
+                start = max(0, f.tell() - size)
+                f.seek(start)
                 data = f.read()
         except OSError:
             return []
-        return data.split(b"\0")[1:-1]
+        return data.split(b"\0")[(1 if start else 0):-1]  # a cut first record is dropped
 
     def poll(self, prefix, timeout):
         """Waits up to timeout for a rewrite of the history; notes when each burst text was
@@ -294,7 +295,7 @@ def measure(args):
         time.sleep(args.settle)
         out["idle_kb"] = memory_kb(q.proc.pid)
         # A full history of 1 KB texts, captured one by one.
-        run_burst(args, 5, "fill", q, size=1024, count=FULL)
+        run_burst(args, 5, "fill", q, size=1024, count=args.fill)
         out["filled"] = len(q.history())
         time.sleep(args.settle)
         out["full_kb"] = memory_kb(q.proc.pid)
@@ -392,6 +393,7 @@ def main():
     p.add_argument("--count", type=int, default=200)
     p.add_argument("--gaps", default="0,5,10,20,50")
     p.add_argument("--settle", type=float, default=3.0)
+    p.add_argument("--fill", type=int, default=FULL, help="1 KB captures before the bursts")
     p.add_argument("--no-copyq", action="store_true")
     p.add_argument("--json-out")
     args = p.parse_args()

@@ -71,14 +71,19 @@ class Copier:
 
     def __init__(self, exe, count, gap, prefix, size=0, hold_ms=1500):
         self.prefix = prefix
+        # A file, not a pipe: a pipe nobody reads during the burst would stall the copier.
+        self.out = tempfile.TemporaryFile()
         self.proc = subprocess.Popen([exe, str(count), str(gap), prefix, str(size), str(hold_ms)],
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                                     stdout=self.out, stderr=subprocess.DEVNULL)
 
     def running(self):
         return self.proc.poll() is None
 
     def copy_times(self):
-        out, _ = self.proc.communicate(timeout=600)
+        self.proc.wait(timeout=600)
+        self.out.seek(0)
+        out = self.out.read()
+        self.out.close()
         times = {}
         for line in out.decode().split("\n"):
             if line.strip():

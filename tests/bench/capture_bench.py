@@ -263,13 +263,13 @@ def run_burst(args, gap, tag, quillmate=None, copyq=None, size=0, count=None):
         share, ordered = fraction_in_order(indices, count)
         latencies = [(quillmate.first_seen[i] - times[i]) / 1e6 for i in set(indices)
                      if i in quillmate.first_seen and i in times]
-        result["quillmate"] = {"share": share, "ordered": ordered,
+        result["quillmate"] = {"share": share, "ordered": ordered, "count": count,
                                "p50": percentile(latencies, 0.5),
                                "p99": percentile(latencies, 0.99)}
     if copyq:
         time.sleep(0.5)
         share, ordered = fraction_in_order(copyq.recorded(prefix), count)
-        result["copyq"] = {"share": share, "ordered": ordered}
+        result["copyq"] = {"share": share, "ordered": ordered, "count": count}
     return result
 
 
@@ -330,7 +330,7 @@ def measure(args):
 def fmt_share(r):
     if not r:
         return "-"
-    text = "%d%%" % round(100 * r["share"])
+    text = "%d/%d" % (round(r["share"] * r["count"]), r["count"])
     return text if r["ordered"] else text + " (out of order)"
 
 

@@ -3,6 +3,7 @@
 
 #include "app/appshell.h"
 #include "app/commands.h"
+#include "app/dialogcommands.h"
 #include "app/popuppoint.h"
 #include "app/trayicon.h"
 #include "clipboard/viewerchain.h"
@@ -121,7 +122,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDM_QUIT: DestroyWindow(window); return 0;
     case IDM_ABOUT: return 0;            // comes with the about box
     case IDM_SETTINGS: return 0;         // comes with the settings dialog
-    case IDM_HOTKEYS: return 0;          // comes with the hotkey dialog
+    case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
     case IDM_REGISTER_TEXT: return 0;    // comes with the edit pad
     case IDM_EDIT_REGISTERED: return 0;  // comes with the registered-text dialog
     case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;

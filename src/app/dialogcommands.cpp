@@ -1,0 +1,15 @@
+// The settings and hotkey commands: the dialog on the live settings, then the file at once.
+#include "app/dialogcommands.h"
+
+#include "app/appshell.h"
+#include "settings/appsettings.h"
+#include "settings/hotkeydialog.h"
+#include "settings/hotkeysys.h"
+#include "TOOLS/toolsys.h"
+
+void RunHotkeyDialogCommand(HWND mainWindow) {
+    AppSettings* settings = GetAppSettings(mainWindow);
+    if (!settings || !ShowHotkeyDialog(mainWindow, settings->hotkeys)) return;
+    char path[522];
+    if (BuildModuleSiblingPath(path, sizeof path, ".ini")) SaveHotkeys(settings->hotkeys, path);
+}

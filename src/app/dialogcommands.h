@@ -1,0 +1,6 @@
+// The commands that open the settings and hotkey dialogs and save what they confirm at once.
+#pragma once
+
+#include <windows.h>
+
+void RunHotkeyDialogCommand(HWND mainWindow);

@@ -3,4 +3,5 @@
 
 #include <windows.h>
 
+void RunSettingsDialogCommand(HWND mainWindow);
 void RunHotkeyDialogCommand(HWND mainWindow);

@@ -121,7 +121,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
     case IDM_QUIT: DestroyWindow(window); return 0;
     case IDM_ABOUT: return 0;            // comes with the about box
-    case IDM_SETTINGS: return 0;         // comes with the settings dialog
+    case IDM_SETTINGS: RunSettingsDialogCommand(window); return 0;
     case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
     case IDM_REGISTER_TEXT: return 0;    // comes with the edit pad
     case IDM_EDIT_REGISTERED: return 0;  // comes with the registered-text dialog

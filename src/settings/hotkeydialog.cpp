@@ -55,11 +55,11 @@ void ReadHotkeyControls(HWND dialog, HotkeySettings& group) {
 
 bool CheckHotkeyDuplicates(HWND dialog) {
     Hotkey values[kHotkeySlotCount];
-    for (size_t i = 0; i < kHotkeySlotCount; ++i) values[i] = ControlHotkey(dialog, kControls[i].id);
+    for (size_t i = 0; i < kHotkeySlotCount; ++i)
+        values[i] = ControlHotkey(dialog, kControls[i].id);
     size_t first = FirstDuplicateHotkey(values, kHotkeySlotCount);
     if (first == kHotkeySlotCount) return true;
-    BeepMessageBox(dialog,
-                   "ホットキーが重複しています。\n異なるホットキーを割り当ててください。",
+    BeepMessageBox(dialog, "ホットキーが重複しています。\n異なるホットキーを割り当ててください。",
                    kCaption, MB_OK);
     FocusDialogItem(dialog, kControls[first].id);
     return false;

@@ -36,8 +36,8 @@ void SetControl(HWND dialog, int id, WORD flags, WORD key) {
 
 // Whether another window can take the combination: false while the owner holds it.
 bool CombinationFree(UINT modifiers, UINT key) {
-    HWND probe = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                 nullptr);
+    HWND probe =
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     bool free = RegisterHotKey(probe, 1, modifiers, key) != FALSE;
     UnregisterHotKey(probe, 1);
     DestroyWindow(probe);
@@ -130,33 +130,34 @@ TEST_F(HotkeyDialog, DuplicatesAreRefusedAndTheCloseQuestionAnswersLikeOkOrCance
     const char* duplicate = "ホットキーが重複しています。\n異なるホットキーを割り当ててください。";
     const char* question = "保存しますか？";
     auto boxGone = [&] { return FindMessageBox(dialog) == nullptr; };
-    INT_PTR result = DriveModal(
-        [&] { return INT_PTR{ShowHotkeyDialog(owner, settings.hotkeys)}; },
-        {[&] { return (dialog = FindDialog(kCaption)) != nullptr; },
-         [&] {
-             // Visually 1049 is above 1027; the check goes by the control table, where 1027
-             // comes first. Empty controls never conflict.
-             SetControl(dialog, IDC_HOTKEY_HISTORY_ON_OFF, kCtrlAlt, 'X');
-             SetControl(dialog, IDC_HOTKEY_IP_ADDRESS, kCtrlAlt, 'X');
-             ClickButton(dialog, IDOK);
-             return true;
-         },
-         answer(duplicate, IDOK), boxGone,
-         [&] {
-             ++duplicateMessages;
-             focusAfterRefusal = GetFocus();
-             idField = GetDlgItem(dialog, IDC_HOTKEY_IP_ADDRESS);
-             // The close box: Yes acts as OK, so the duplicate holds the dialog open again.
-             PostMessageA(dialog, WM_CLOSE, 0, 0);
-             return true;
-         },
-         answer(question, IDYES), answer(duplicate, IDOK), boxGone,
-         [&] {
-             ++duplicateMessages;
-             PostMessageA(dialog, WM_CLOSE, 0, 0);
-             return true;
-         },
-         answer(question, IDNO)});
+    INT_PTR result = DriveModal([&] { return INT_PTR{ShowHotkeyDialog(owner, settings.hotkeys)}; },
+                                {[&] { return (dialog = FindDialog(kCaption)) != nullptr; },
+                                 [&] {
+                                     // Visually 1049 is above 1027; the check goes by the control
+                                     // table, where 1027 comes first. Empty controls never
+                                     // conflict.
+                                     SetControl(dialog, IDC_HOTKEY_HISTORY_ON_OFF, kCtrlAlt, 'X');
+                                     SetControl(dialog, IDC_HOTKEY_IP_ADDRESS, kCtrlAlt, 'X');
+                                     ClickButton(dialog, IDOK);
+                                     return true;
+                                 },
+                                 answer(duplicate, IDOK), boxGone,
+                                 [&] {
+                                     ++duplicateMessages;
+                                     focusAfterRefusal = GetFocus();
+                                     idField = GetDlgItem(dialog, IDC_HOTKEY_IP_ADDRESS);
+                                     // The close box: Yes acts as OK, so the duplicate holds the
+                                     // dialog open again.
+                                     PostMessageA(dialog, WM_CLOSE, 0, 0);
+                                     return true;
+                                 },
+                                 answer(question, IDYES), answer(duplicate, IDOK), boxGone,
+                                 [&] {
+                                     ++duplicateMessages;
+                                     PostMessageA(dialog, WM_CLOSE, 0, 0);
+                                     return true;
+                                 },
+                                 answer(question, IDNO)});
     EXPECT_EQ(result, FALSE) << "No acts as Cancel";
     EXPECT_EQ(duplicateMessages, 2);
     EXPECT_EQ(focusAfterRefusal, idField) << "the first of the pair in the control table";

@@ -120,6 +120,8 @@ std::string ChildTexts(HWND window) {
     return all;
 }
 
-void ClickButton(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void ClickButton(HWND dialog, int id) {
+    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
 
 }  // namespace testenv

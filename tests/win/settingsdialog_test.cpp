@@ -1,0 +1,218 @@
+// The settings dialog created from its resource and driven through its controls under Wine.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/appshell.h"
+#include "app/dialogcommands.h"
+#include "resource.h"
+#include "settings/settingsdialog.h"
+#include "settings/settingsfile.h"
+#include "support/dialogdriver.h"
+#include "support/testenv.h"
+#include "TOOLS/toolsys.h"
+
+namespace {
+
+using testenv::ClickButton;
+using testenv::DriveModal;
+using testenv::FindDialog;
+using testenv::FindMessageBox;
+
+const char* const kCaption = "設定の変更";
+
+std::string FieldText(HWND dialog, int id) {
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+// The tip text the dialog gives for the date-format field, as the tooltip would ask for it.
+std::string DateTip(HWND dialog) {
+    NMTTDISPINFOA info = {};
+    info.hdr.code = TTN_GETDISPINFOA;
+    info.hdr.idFrom = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, IDC_SETTINGS_DATE_FORMAT));
+    SendMessageA(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
+    return info.lpszText ? info.lpszText : "";
+}
+
+std::string Today() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04u/%02u/%02u", now.wYear, now.wMonth, now.wDay);
+    return text;
+}
+
+class SettingsDialog : public testing::Test {
+protected:
+    void SetUp() override {
+        SetDefaultSettings(settings);
+        SetDefaultHotkeys(settings.hotkeys);
+        owner = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                                nullptr);
+        ASSERT_TRUE(owner);
+        SetPropA(owner, PROP_APPINFO, &settings);
+        ASSERT_TRUE(BuildModuleSiblingPath(ini, sizeof ini, ".ini"));
+    }
+    void TearDown() override {
+        RemovePropA(owner, PROP_APPINFO);
+        DestroyWindow(owner);
+    }
+    std::string Value(const char* section, const char* key) {
+        char text[1100];
+        GetPrivateProfileStringA(section, key, "-", text, sizeof text, ini);
+        return text;
+    }
+    // Answers the message box that shows text; keeps its text in message.
+    testenv::DialogStep Answer(const char* text, int button) {
+        return [this, text, button] {
+            HWND box = FindMessageBox(dialog);
+            if (!box) return false;
+            message = testenv::ChildTexts(box);
+            if (message.find(text) == std::string::npos) return false;
+            PostMessageA(box, WM_COMMAND, button, 0);
+            return true;
+        };
+    }
+    testenv::DialogStep BoxGone() {
+        return [this] { return FindMessageBox(dialog) == nullptr; };
+    }
+    testenv::DialogStep Found() {
+        return [this] { return (dialog = FindDialog(kCaption)) != nullptr; };
+    }
+
+    testenv::TempModuleFolder folder;
+    AppSettings settings;
+    HWND owner = nullptr;
+    char ini[522];
+    HWND dialog = nullptr;
+    std::string message;
+};
+
+TEST_F(SettingsDialog, OkStoresEveryFieldAndTheFileHoldsThemAtOnce) {
+    std::string tip, before, after;
+    DriveModal(
+        [&] {
+            RunSettingsDialogCommand(owner);
+            return INT_PTR{0};
+        },
+        {Found(), [&] {
+             EXPECT_EQ(FieldText(dialog, IDC_SETTINGS_HISTORY_COUNT), "30");
+             EXPECT_EQ(FieldText(dialog, IDC_SETTINGS_DATE_FORMAT), settings.dateFormat);
+             EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SETTINGS_REGISTERED_ON_TOP), BST_CHECKED);
+             EXPECT_FALSE(ShowSettingsDialog(owner, settings)) << "the open one comes forward";
+             // The preview follows the pattern as typed, before OK.
+             SetDlgItemTextA(dialog, IDC_SETTINGS_DATE_FORMAT, "%04Y/%02m/%02d");
+             before = Today();
+             tip = DateTip(dialog);
+             after = Today();
+             SetDlgItemTextA(dialog, IDC_SETTINGS_DATE_FORMAT, "");
+             EXPECT_EQ(DateTip(dialog), "") << "an empty pattern shows no tip";
+             SetDlgItemTextA(dialog, IDC_SETTINGS_HISTORY_COUNT, "4095");
+             SetDlgItemTextA(dialog, IDC_SETTINGS_DATE_FORMAT, "%04Y年%02m月");
+             SetDlgItemTextA(dialog, IDC_SETTINGS_LOG_FOLDER, "C:\\ログ");
+             for (int id : {IDC_SETTINGS_HISTORY_ON_TOP, IDC_SETTINGS_OLDEST_ON_TOP,
+                            IDC_SETTINGS_USE_HISTORY_FILE, IDC_SETTINGS_MENU_TIPS,
+                            IDC_SETTINGS_AUTO_CLEAR, IDC_SETTINGS_LOG_IMAGE}) {
+                 SendDlgItemMessageA(dialog, id, BM_CLICK, 0, 0);
+             }
+             ClickButton(dialog, IDOK);
+             return true;
+         }});
+    EXPECT_TRUE(tip == before || tip == after) << tip;
+    EXPECT_EQ(settings.history.historyCount, 4095);
+    EXPECT_FALSE(settings.menu.registeredOnTop || settings.menu.newestOnTop);
+    EXPECT_FALSE(settings.history.useHistoryFile || settings.menu.showMenuTips);
+    EXPECT_TRUE(settings.history.autoClear && settings.log.logImage);
+    EXPECT_TRUE(settings.history.animateIcon && settings.history.repairChain);
+    EXPECT_STREQ(settings.dateFormat, "%04Y年%02m月");
+    EXPECT_STREQ(settings.log.logFolder, "C:\\ログ");
+    EXPECT_EQ(Value("Quillmate", "履歴の記憶数"), "4095");
+    EXPECT_EQ(Value("日時の書式", "0"), "%04Y年%02m月");
+    EXPECT_EQ(Value("Quillmate", "履歴ファイルを利用する"), "0");
+    EXPECT_EQ(Value("Quillmate", "登録テキストを上側に配置"), "0");
+}
+
+TEST_F(SettingsDialog, CountsOutOfRangeAreRefusedWithTheBoundInTheField) {
+    std::string small, large, fieldAfterSmall, fieldAfterLarge;
+    HWND focus = nullptr, countField = nullptr;
+    auto typeAndOk = [&](const char* count) {
+        return [&, count] {
+            SetDlgItemTextA(dialog, IDC_SETTINGS_HISTORY_COUNT, count);
+            ClickButton(dialog, IDOK);
+            return true;
+        };
+    };
+    INT_PTR result =
+        DriveModal([&] { return INT_PTR{ShowSettingsDialog(owner, settings)}; },
+                   {Found(), typeAndOk("0"), Answer("1 以上", IDOK), BoxGone(),
+                    [&] {
+                        small = message;
+                        fieldAfterSmall = FieldText(dialog, IDC_SETTINGS_HISTORY_COUNT);
+                        focus = GetFocus();
+                        countField = GetDlgItem(dialog, IDC_SETTINGS_HISTORY_COUNT);
+                        return true;
+                    },
+                    typeAndOk("5000"), Answer("4095 以下", IDOK), BoxGone(),
+                    [&] {
+                        large = message;
+                        fieldAfterLarge = FieldText(dialog, IDC_SETTINGS_HISTORY_COUNT);
+                        PostMessageA(dialog, WM_CLOSE, 0, 0);
+                        return true;
+                    },
+                    Answer("保存しますか？", IDNO)});
+    EXPECT_EQ(result, FALSE);
+    EXPECT_NE(small.find("履歴の記憶数が少なすぎます。"), std::string::npos) << small;
+    EXPECT_NE(large.find("履歴の記憶数が多すぎます。"), std::string::npos) << large;
+    EXPECT_EQ(fieldAfterSmall, "1");
+    EXPECT_EQ(fieldAfterLarge, "4095");
+    EXPECT_EQ(focus, countField);
+    EXPECT_EQ(settings.history.historyCount, 30) << "no field changes on a refusal";
+    EXPECT_FALSE(testenv::FileExists(ini));
+}
+
+TEST_F(SettingsDialog, DeleteMovesTheHistoryFileAwayOnlyWhenConfirmed) {
+    const std::string hst = folder.file("quillmate.hst");
+    ASSERT_TRUE(testenv::WriteFileBytes(hst, std::string("old\0", 4)));
+    bool keptOnCancel = false;
+    DWORD quietSince = 0;
+    INT_PTR result = DriveModal([&] { return INT_PTR{ShowSettingsDialog(owner, settings)}; },
+                                {Found(),
+                                 [&] {
+                                     ClickButton(dialog, IDC_SETTINGS_DELETE_HISTORY);
+                                     return true;
+                                 },
+                                 Answer("履歴ファイルを削除しますか？", IDCANCEL), BoxGone(),
+                                 [&] {
+                                     keptOnCancel = testenv::FileExists(hst);
+                                     ClickButton(dialog, IDC_SETTINGS_DELETE_HISTORY);
+                                     return true;
+                                 },
+                                 Answer("履歴ファイルを削除しますか？", IDOK), BoxGone(),
+                                 [&] { return !testenv::FileExists(hst); },
+                                 [&] {
+                                     // Without a file the button asks nothing.
+                                     ClickButton(dialog, IDC_SETTINGS_DELETE_HISTORY);
+                                     quietSince = GetTickCount();
+                                     return true;
+                                 },
+                                 [&] {
+                                     EXPECT_EQ(FindMessageBox(dialog), nullptr);
+                                     return GetTickCount() - quietSince > 500;
+                                 },
+                                 [&] {
+                                     ClickButton(dialog, IDCANCEL);
+                                     return true;
+                                 }});
+    EXPECT_EQ(result, FALSE);
+    EXPECT_TRUE(keptOnCancel);
+    EXPECT_FALSE(testenv::FileExists(hst));
+}
+
+}  // namespace

@@ -70,14 +70,18 @@ qm_wine_env() {
 
 # The dialog templates name "ＭＳ Ｐゴシック", which a Wine prefix lacks: without a substitute Wine
 # falls back to a face without Japanese glyphs and every label shows as boxes. The substitute
-# is the installed proportional Japanese face; it is added once per prefix.
+# is the installed proportional Japanese face. Windows are drawn with their own captions, as on
+# Windows, since the private Xvfb runs no window manager to draw them. Done once per prefix.
 QM_DIALOG_FACE="ＭＳ Ｐゴシック"
 QM_DIALOG_FACE_SUBSTITUTE="VL PGothic"
 qm_wine_fonts() {
-    local marker=$WINEPREFIX/.quillmate-fonts
+    local marker=$WINEPREFIX/.quillmate-dialogs
     [ -f "$marker" ] && return 0
     "$QM_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$QM_DIALOG_FACE" \
-        /d "$QM_DIALOG_FACE_SUBSTITUTE" /f >/dev/null 2>&1 </dev/null && : >"$marker"
+        /d "$QM_DIALOG_FACE_SUBSTITUTE" /f >/dev/null 2>&1 </dev/null &&
+        "$QM_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f \
+            >/dev/null 2>&1 </dev/null &&
+        : >"$marker"
 }
 
 qm_stop_wine() {

@@ -8,6 +8,16 @@
 //                                          shift+return, ...) into the foreground window
 //   qmdriver run EXE [ARGS...]             run a process, print "exit=N", exit with N
 //   qmdriver window-text CLASS             print the text of the first window of that class
+//   qmdriver wait-dialog CAPTION [ms]      exit 0 once a dialog with that caption is shown
+//   qmdriver wait-dialog-gone CAPTION [ms] exit 0 once it is gone
+//   qmdriver set-text CAPTION ID TEXT      set the text of a control of that dialog
+//   qmdriver get-text CAPTION ID           print the text of a control of that dialog
+//   qmdriver set-hotkey CAPTION ID VALUE   set a hotkey control (HKM_SETHOTKEY value)
+//   qmdriver click CAPTION ID              click a button of that dialog
+//   qmdriver box-text CAPTION              print the texts of the message box the dialog owns
+//   qmdriver answer-box CAPTION ID         press button ID of that message box
+//   qmdriver window-rect CAPTION           print "x y width height" of that dialog
+//   qmdriver hotkey-taken MODS VK          exit 0 when another program holds the combination
 #include <windows.h>
 
 #include <cstdio>
@@ -127,6 +137,130 @@ int WindowText(const char* className) {
     return 0;
 }
 
+// A shown dialog with that caption that is not owned by a dialog of the same caption (its
+// message boxes share the caption).
+struct DialogSearch {
+    const char* caption;
+    HWND owner;
+    HWND found;
+};
+
+bool IsShownDialog(HWND window) {
+    char cls[16] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    return std::strcmp(cls, "#32770") == 0 && IsWindowVisible(window);
+}
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+    DialogSearch* s = reinterpret_cast<DialogSearch*>(param);
+    if (!IsShownDialog(window)) return TRUE;
+    HWND owner = GetWindow(window, GW_OWNER);
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    bool match = s->owner ? owner == s->owner
+                          : std::strcmp(text, s->caption) == 0 && !(owner && IsShownDialog(owner));
+    if (!match) return TRUE;
+    s->found = window;
+    return FALSE;
+}
+
+HWND FindDialog(const char* caption) {
+    DialogSearch s = {caption, nullptr, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+HWND FindBox(const char* caption) {
+    HWND dialog = FindDialog(caption);
+    if (!dialog) return nullptr;
+    DialogSearch s = {caption, dialog, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+int WaitDialog(const char* caption, DWORD timeoutMs, bool present) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        if ((FindDialog(caption) != nullptr) == present) return 0;
+        Sleep(50);
+    }
+    std::fprintf(stderr, "timed out waiting for the dialog\n");
+    return 1;
+}
+
+HWND DialogItem(const char* caption, const char* id) {
+    HWND dialog = FindDialog(caption);
+    return dialog ? GetDlgItem(dialog, static_cast<int>(std::strtol(id, nullptr, 10))) : nullptr;
+}
+
+std::string ControlText(HWND control) {
+    char text[4096] = "";
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, &unused);
+    return text;
+}
+
+BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
+    std::printf("%s\n", ControlText(child).c_str());
+    return TRUE;
+}
+
+int DialogVerb(const std::string& verb, int argc, char** argv) {
+    const char* caption = argv[2];
+    if (verb == "box-text" || verb == "answer-box") {
+        HWND box = FindBox(caption);
+        if (!box) return 2;
+        if (verb == "answer-box" && argc > 3) {
+            return PostMessageA(box, WM_COMMAND, std::strtoul(argv[3], nullptr, 10), 0) ? 0 : 1;
+        }
+        EnumChildWindows(box, PrintChildText, 0);
+        std::fflush(stdout);
+        return 0;
+    }
+    if (verb == "window-rect") {
+        HWND dialog = FindDialog(caption);
+        RECT r = {};
+        if (!dialog || !GetWindowRect(dialog, &r)) return 2;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        std::fflush(stdout);
+        return 0;
+    }
+    if (argc < 4) return 64;
+    HWND control = DialogItem(caption, argv[3]);
+    if (!control) return 2;
+    DWORD_PTR unused = 0;
+    if (verb == "get-text") {
+        std::printf("%s\n", ControlText(control).c_str());
+        std::fflush(stdout);
+        return 0;
+    }
+    if (verb == "click") return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
+    if (argc < 5) return 64;
+    if (verb == "set-text") {
+        return SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
+                                   SMTO_ABORTIFHUNG, 5000, &unused)
+                   ? 0
+                   : 1;
+    }
+    if (verb == "set-hotkey") {
+        constexpr UINT kSetHotkey = WM_USER + 1;  // HKM_SETHOTKEY
+        WPARAM value = std::strtoul(argv[4], nullptr, 0);
+        return SendMessageTimeoutA(control, kSetHotkey, value, 0, SMTO_ABORTIFHUNG, 5000, &unused)
+                   ? 0
+                   : 1;
+    }
+    return 64;
+}
+
+int HotkeyTaken(const char* modifiers, const char* key) {
+    UINT mods = static_cast<UINT>(std::strtoul(modifiers, nullptr, 0));
+    UINT vk = static_cast<UINT>(std::strtoul(key, nullptr, 0));
+    if (!RegisterHotKey(nullptr, 1, mods, vk)) return 0;
+    UnregisterHotKey(nullptr, 1);
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,6 +274,17 @@ int main(int argc, char** argv) {
     if (verb == "keys" && argc > 2) return PressKeys(argv[2]);
     if (verb == "run" && argc > 2) return Run(argc - 2, argv + 2);
     if (verb == "window-text" && argc > 2) return WindowText(argv[2]);
+    if (verb == "wait-dialog" && argc > 2) {
+        return WaitDialog(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000, true);
+    }
+    if (verb == "wait-dialog-gone" && argc > 2) {
+        return WaitDialog(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000, false);
+    }
+    if (verb == "hotkey-taken" && argc > 3) return HotkeyTaken(argv[2], argv[3]);
+    if (argc > 2) {
+        int result = DialogVerb(verb, argc, argv);
+        if (result != 64) return result;
+    }
     std::fprintf(stderr, "unknown command\n");
     return 64;
 }

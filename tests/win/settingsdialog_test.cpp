@@ -107,6 +107,11 @@ TEST_F(SettingsDialog, OkStoresEveryFieldAndTheFileHoldsThemAtOnce) {
              EXPECT_EQ(FieldText(dialog, IDC_SETTINGS_DATE_FORMAT), settings.dateFormat);
              EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SETTINGS_REGISTERED_ON_TOP), BST_CHECKED);
              EXPECT_FALSE(ShowSettingsDialog(owner, settings)) << "the open one comes forward";
+             HWND tips = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
+             while (tips && GetWindow(tips, GW_OWNER) != dialog) {
+                 tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr);
+             }
+             EXPECT_EQ(tips ? SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0) : 0, 4);
              // The preview follows the pattern as typed, before OK.
              SetDlgItemTextA(dialog, IDC_SETTINGS_DATE_FORMAT, "%04Y/%02m/%02d");
              before = Today();
@@ -213,6 +218,39 @@ TEST_F(SettingsDialog, DeleteMovesTheHistoryFileAwayOnlyWhenConfirmed) {
     EXPECT_EQ(result, FALSE);
     EXPECT_TRUE(keptOnCancel);
     EXPECT_FALSE(testenv::FileExists(hst));
+}
+
+TEST_F(SettingsDialog, TheBrowserOpensOnTheFieldsFolderAndCancelKeepsTheRecord) {
+    const std::string before = settings.log.logFolder;
+    std::string chosen;
+    DWORD openedAt = 0;
+    INT_PTR result = DriveModal(
+        [&] { return INT_PTR{ShowSettingsDialog(owner, settings)}; },
+        {Found(),
+         [&] {
+             SetDlgItemTextA(dialog, IDC_SETTINGS_LOG_FOLDER, folder.path().c_str());
+             ClickButton(dialog, IDC_SETTINGS_BROWSE);
+             return true;
+         },
+         [&] {
+             openedAt = GetTickCount();
+             return FindMessageBox(dialog) != nullptr;
+         },
+         [&] { return GetTickCount() - openedAt > 1000; },  // the tree finds the selection
+         [&] {
+             PostMessageA(FindMessageBox(dialog), WM_COMMAND, IDOK, 0);
+             return true;
+         },
+         BoxGone(),
+         [&] {
+             chosen = FieldText(dialog, IDC_SETTINGS_LOG_FOLDER);
+             ClickButton(dialog, IDCANCEL);
+             return true;
+         }});
+    EXPECT_EQ(result, FALSE);
+    EXPECT_EQ(lstrcmpiA(chosen.c_str(), folder.path().c_str()), 0)
+        << chosen << " chosen, opened on " << folder.path();
+    EXPECT_EQ(before, settings.log.logFolder) << "Cancel leaves the record alone";
 }
 
 }  // namespace

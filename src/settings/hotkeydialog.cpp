@@ -26,9 +26,7 @@ constexpr HotkeyControl kControls[kHotkeySlotCount] = {
     {IDC_HOTKEY_CLEAR_HISTORY, 8},
 };
 
-// The open dialog; set between WM_INITDIALOG and WM_DESTROY.
-HWND g_dialog = nullptr;
-bool g_open = false;
+SingleDialog g_dialog = {};
 
 HotkeySettings* GroupOf(HWND dialog) {
     return static_cast<HotkeySettings*>(GetPropA(dialog, PROP_DIALOGPARAM));
@@ -66,10 +64,7 @@ bool CheckHotkeyDuplicates(HWND dialog) {
 }
 
 INT_PTR OnInitDialog(HWND dialog, LPARAM param) {
-    g_dialog = dialog;
-    SetPropA(dialog, PROP_DIALOGPARAM, reinterpret_cast<HANDLE>(param));
-    SetDialogIcons(dialog);
-    CenterWindowOnCursor(dialog);
+    AttachDialogRecord(dialog, g_dialog, param);
     FillHotkeyControls(dialog, *reinterpret_cast<HotkeySettings*>(param));
     return TRUE;
 }
@@ -86,20 +81,13 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     return FALSE;
 }
 
-INT_PTR OnDestroy(HWND dialog) {
-    RemovePropA(dialog, PROP_DIALOGPARAM);
-    ReleaseDialogIcons(dialog);
-    g_dialog = nullptr;
-    return FALSE;
-}
-
 INT_PTR CALLBACK HotkeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog(dialog, lParam);
     case WM_COMMAND: return OnCommand(dialog, wParam);
     case WM_CLOSE: AskSaveOnClose(dialog, kCaption); return TRUE;
     case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
-    case WM_DESTROY: return OnDestroy(dialog);
+    case WM_DESTROY: DetachDialogRecord(dialog, g_dialog); return FALSE;
     }
     return FALSE;
 }
@@ -107,16 +95,10 @@ INT_PTR CALLBACK HotkeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 bool ShowHotkeyDialog(HWND owner, HotkeySettings& group) {
-    if (g_open) {
-        BringDialogForward(g_dialog);
-        return false;
-    }
-    g_open = true;
+    if (BringForwardIfOpen(g_dialog)) return false;
     // Unregistered while open, so pressing one of the program's hotkeys reaches the control.
     UnregisterAllHotkeys(owner);
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_HOTKEYS),
-                                     owner, HotkeyDialogProc, reinterpret_cast<LPARAM>(&group));
+    INT_PTR result = RunSingleDialog(g_dialog, IDD_HOTKEYS, owner, HotkeyDialogProc, &group);
     RegisterAllHotkeys(owner, group);
-    g_open = false;
     return result == IDOK;
 }

@@ -20,9 +20,7 @@ namespace {
 
 const char* const kCaption = "設定の変更";
 
-// The open dialog: g_open from the call until the dialog has ended, g_dialog while it exists.
-bool g_open = false;
-HWND g_dialog = nullptr;
+SingleDialog g_dialog = {};
 
 AppSettings* SettingsOf(HWND dialog) {
     return static_cast<AppSettings*>(GetPropA(dialog, PROP_DIALOGPARAM));
@@ -86,10 +84,7 @@ void FillControls(HWND dialog, const AppSettings& s) {
 }
 
 INT_PTR OnInitDialog(HWND dialog, LPARAM param) {
-    g_dialog = dialog;
-    SetPropA(dialog, PROP_DIALOGPARAM, reinterpret_cast<HANDLE>(param));
-    SetDialogIcons(dialog);
-    CenterWindowOnCursor(dialog);
+    AttachDialogRecord(dialog, g_dialog, param);
     HWND spin = GetDlgItem(dialog, IDC_SETTINGS_COUNT_SPIN);
     SendMessageA(spin, UDM_SETBUDDY,
                  reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SETTINGS_HISTORY_COUNT)), 0);
@@ -218,13 +213,6 @@ INT_PTR OnCommand(HWND dialog, WPARAM wParam) {
     return FALSE;
 }
 
-INT_PTR OnDestroy(HWND dialog) {
-    RemovePropA(dialog, PROP_DIALOGPARAM);
-    ReleaseDialogIcons(dialog);
-    g_dialog = nullptr;
-    return FALSE;
-}
-
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog(dialog, lParam);
@@ -232,7 +220,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_NOTIFY: return OnNotify(dialog, lParam);
     case WM_CLOSE: AskSaveOnClose(dialog, kCaption); return TRUE;
     case WM_NCHITTEST: return HitTestClientAsCaption(dialog, wParam, lParam);
-    case WM_DESTROY: return OnDestroy(dialog);
+    case WM_DESTROY: DetachDialogRecord(dialog, g_dialog); return FALSE;
     }
     return FALSE;
 }
@@ -240,14 +228,6 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 bool ShowSettingsDialog(HWND owner, AppSettings& settings) {
-    if (g_open) {
-        BringDialogForward(g_dialog);
-        return false;
-    }
-    g_open = true;
-    INT_PTR result =
-        DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), owner,
-                        SettingsDialogProc, reinterpret_cast<LPARAM>(&settings));
-    g_open = false;
-    return result == IDOK;
+    if (BringForwardIfOpen(g_dialog)) return false;
+    return RunSingleDialog(g_dialog, IDD_SETTINGS, owner, SettingsDialogProc, &settings) == IDOK;
 }

@@ -44,33 +44,14 @@ bool CombinationFree(UINT modifiers, UINT key) {
     return free;
 }
 
-class HotkeyDialog : public testing::Test {
+class HotkeyDialog : public testenv::DialogFixture {
 protected:
-    void SetUp() override {
-        SetDefaultSettings(settings);
-        SetDefaultHotkeys(settings.hotkeys);
-        owner = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                                nullptr);
-        ASSERT_TRUE(owner);
-        SetPropA(owner, PROP_APPINFO, &settings);
-        ASSERT_TRUE(BuildModuleSiblingPath(ini, sizeof ini, ".ini"));
-    }
+    HotkeyDialog() : DialogFixture(kCaption) {}
     void TearDown() override {
         UnregisterAllHotkeys(owner);
-        RemovePropA(owner, PROP_APPINFO);
-        DestroyWindow(owner);
+        DialogFixture::TearDown();
     }
-    std::string Value(const char* key) {
-        char text[64];
-        GetPrivateProfileStringA(kHotkeySection, key, "-", text, sizeof text, ini);
-        return text;
-    }
-
-    testenv::TempModuleFolder folder;
-    AppSettings settings;
-    HWND owner = nullptr;
-    char ini[522];
-    HWND dialog = nullptr;
+    std::string Value(const char* key) { return DialogFixture::Value(kHotkeySection, key); }
 };
 
 TEST_F(HotkeyDialog, OkStoresTheControlsWritesTheSectionAndRegistersAgain) {
@@ -84,8 +65,7 @@ TEST_F(HotkeyDialog, OkStoresTheControlsWritesTheSectionAndRegistersAgain) {
             RunHotkeyDialogCommand(owner);
             return INT_PTR{0};
         },
-        {[&] { return (dialog = FindDialog(kCaption)) != nullptr; },
-         [&] {
+        {Found(), [&] {
              EXPECT_EQ(ControlValue(dialog, IDC_HOTKEY_REGISTER_TEXT), MAKEWORD('V', kCtrlAlt));
              freeWhileOpen = CombinationFree(MOD_CONTROL | MOD_ALT, 'V');
              // A second command only brings the open dialog forward.
@@ -115,52 +95,36 @@ TEST_F(HotkeyDialog, OkStoresTheControlsWritesTheSectionAndRegistersAgain) {
 }
 
 TEST_F(HotkeyDialog, DuplicatesAreRefusedAndTheCloseQuestionAnswersLikeOkOrCancel) {
-    HWND focusAfterRefusal = nullptr;
-    HWND idField = nullptr;
-    int duplicateMessages = 0;
-    // Answers the message box that shows text (the next box may open as the last one closes).
-    auto answer = [&](const char* text, int button) {
-        return [&, text, button] {
-            HWND box = FindMessageBox(dialog);
-            if (!box || testenv::ChildTexts(box).find(text) == std::string::npos) return false;
-            PostMessageA(box, WM_COMMAND, button, 0);
-            return true;
-        };
-    };
     const char* duplicate = "ホットキーが重複しています。\n異なるホットキーを割り当ててください。";
     const char* question = "保存しますか？";
-    auto boxGone = [&] { return FindMessageBox(dialog) == nullptr; };
-    INT_PTR result = DriveModal([&] { return INT_PTR{ShowHotkeyDialog(owner, settings.hotkeys)}; },
-                                {[&] { return (dialog = FindDialog(kCaption)) != nullptr; },
-                                 [&] {
-                                     // Visually 1049 is above 1027; the check goes by the control
-                                     // table, where 1027 comes first. Empty controls never
-                                     // conflict.
-                                     SetControl(dialog, IDC_HOTKEY_HISTORY_ON_OFF, kCtrlAlt, 'X');
-                                     SetControl(dialog, IDC_HOTKEY_IP_ADDRESS, kCtrlAlt, 'X');
-                                     ClickButton(dialog, IDOK);
-                                     return true;
-                                 },
-                                 answer(duplicate, IDOK), boxGone,
-                                 [&] {
-                                     ++duplicateMessages;
-                                     focusAfterRefusal = GetFocus();
-                                     idField = GetDlgItem(dialog, IDC_HOTKEY_IP_ADDRESS);
-                                     // The close box: Yes acts as OK, so the duplicate holds the
-                                     // dialog open again.
-                                     PostMessageA(dialog, WM_CLOSE, 0, 0);
-                                     return true;
-                                 },
-                                 answer(question, IDYES), answer(duplicate, IDOK), boxGone,
-                                 [&] {
-                                     ++duplicateMessages;
-                                     PostMessageA(dialog, WM_CLOSE, 0, 0);
-                                     return true;
-                                 },
-                                 answer(question, IDNO)});
+    HWND focusAfterRefusal = nullptr;
+    HWND ipField = nullptr;
+    auto close = [&] {
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        return true;
+    };
+    INT_PTR result =
+        DriveModal([&] { return INT_PTR{ShowHotkeyDialog(owner, settings.hotkeys)}; },
+                   {Found(),
+                    [&] {
+                        // Visually 1049 is above 1027; the check goes by the control table, where
+                        // 1027 comes first. Empty controls never conflict.
+                        SetControl(dialog, IDC_HOTKEY_HISTORY_ON_OFF, kCtrlAlt, 'X');
+                        SetControl(dialog, IDC_HOTKEY_IP_ADDRESS, kCtrlAlt, 'X');
+                        ClickButton(dialog, IDOK);
+                        return true;
+                    },
+                    Answer(duplicate, IDOK), BoxGone(),
+                    [&] {
+                        focusAfterRefusal = GetFocus();
+                        ipField = GetDlgItem(dialog, IDC_HOTKEY_IP_ADDRESS);
+                        return true;
+                    },
+                    // The close box: Yes acts as OK, so the duplicate holds the dialog open again.
+                    close, Answer(question, IDYES), Answer(duplicate, IDOK), BoxGone(), close,
+                    Answer(question, IDNO)});
     EXPECT_EQ(result, FALSE) << "No acts as Cancel";
-    EXPECT_EQ(duplicateMessages, 2);
-    EXPECT_EQ(focusAfterRefusal, idField) << "the first of the pair in the control table";
+    EXPECT_EQ(focusAfterRefusal, ipField) << "the first of the pair in the control table";
     for (const Hotkey& slot : settings.hotkeys.slots) EXPECT_TRUE(IsEmptyHotkey(slot));
     EXPECT_FALSE(testenv::FileExists(ini)) << "Cancel writes nothing";
 }

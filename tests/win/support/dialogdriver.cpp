@@ -1,7 +1,9 @@
 // Driving modal dialogs from a thread timer inside their message loops.
 #include "dialogdriver.h"
 
-#include <gtest/gtest.h>
+#include "app/appshell.h"
+#include "settings/settingsfile.h"
+#include "TOOLS/toolsys.h"
 
 namespace testenv {
 
@@ -122,6 +124,47 @@ std::string ChildTexts(HWND window) {
 
 void ClickButton(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void DialogFixture::SetUp() {
+    SetDefaultSettings(settings);
+    SetDefaultHotkeys(settings.hotkeys);
+    owner = CreateWindowExA(0, "STATIC", "owner", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                            nullptr);
+    ASSERT_TRUE(owner);
+    SetPropA(owner, PROP_APPINFO, &settings);
+    ASSERT_TRUE(BuildModuleSiblingPath(ini, sizeof ini, ".ini"));
+}
+
+void DialogFixture::TearDown() {
+    RemovePropA(owner, PROP_APPINFO);
+    DestroyWindow(owner);
+}
+
+std::string DialogFixture::Value(const char* section, const char* key) {
+    char text[1100];
+    GetPrivateProfileStringA(section, key, "-", text, sizeof text, ini);
+    return text;
+}
+
+DialogStep DialogFixture::Found() {
+    return [this] { return (dialog = FindDialog(caption_)) != nullptr; };
+}
+
+DialogStep DialogFixture::Answer(const char* text, int button) {
+    // Matched by its text: the next box may open while the last one closes.
+    return [this, text, button] {
+        HWND box = FindMessageBox(dialog);
+        if (!box) return false;
+        message = ChildTexts(box);
+        if (message.find(text) == std::string::npos) return false;
+        PostMessageA(box, WM_COMMAND, button, 0);
+        return true;
+    };
+}
+
+DialogStep DialogFixture::BoxGone() {
+    return [this] { return FindMessageBox(dialog) == nullptr; };
 }
 
 }  // namespace testenv

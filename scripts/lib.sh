@@ -70,18 +70,22 @@ qm_wine_env() {
 
 # The dialog templates name "ＭＳ Ｐゴシック", which a Wine prefix lacks: without a substitute Wine
 # falls back to a face without Japanese glyphs and every label shows as boxes. The substitute
-# is the installed proportional Japanese face. Windows are drawn with their own captions, as on
-# Windows, since the private Xvfb runs no window manager to draw them. Done once per prefix.
+# is the installed proportional Japanese face. On a private Xvfb, which runs no window manager,
+# Wine draws the windows' captions itself, so screenshots show them as Windows would. Each
+# setting is made once per prefix.
 QM_DIALOG_FACE="ＭＳ Ｐゴシック"
 QM_DIALOG_FACE_SUBSTITUTE="VL PGothic"
 qm_wine_fonts() {
-    local marker=$WINEPREFIX/.quillmate-dialogs
-    [ -f "$marker" ] && return 0
-    "$QM_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$QM_DIALOG_FACE" \
-        /d "$QM_DIALOG_FACE_SUBSTITUTE" /f >/dev/null 2>&1 </dev/null &&
-        "$QM_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f \
-            >/dev/null 2>&1 </dev/null &&
-        : >"$marker"
+    qm_wine_setting .quillmate-fonts 'HKCU\Software\Wine\Fonts\Replacements' \
+        "$QM_DIALOG_FACE" "$QM_DIALOG_FACE_SUBSTITUTE"
+    [ -n "${QM_XVFB_PID:-}" ] &&
+        qm_wine_setting .quillmate-captions 'HKCU\Software\Wine\X11 Driver' Decorated N
+    return 0
+}
+
+qm_wine_setting() {  # marker key name data
+    [ -f "$WINEPREFIX/$1" ] && return 0
+    "$QM_WINE64" reg add "$2" /v "$3" /d "$4" /f >/dev/null 2>&1 </dev/null && : >"$WINEPREFIX/$1"
 }
 
 qm_stop_wine() {

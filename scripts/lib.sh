@@ -70,17 +70,19 @@ qm_wine_env() {
 
 # The dialog templates name "ＭＳ Ｐゴシック", which a Wine prefix lacks: without a substitute Wine
 # falls back to a face without Japanese glyphs and every label shows as boxes. The substitute
-# is the installed proportional Japanese face. On a private Xvfb, which runs no window manager,
-# Wine draws the windows' captions itself, so screenshots show them as Windows would. Each
-# setting is made once per prefix.
+# is the installed proportional Japanese face. Made once per prefix.
 QM_DIALOG_FACE="ＭＳ Ｐゴシック"
 QM_DIALOG_FACE_SUBSTITUTE="VL PGothic"
 qm_wine_fonts() {
     qm_wine_setting .quillmate-fonts 'HKCU\Software\Wine\Fonts\Replacements' \
         "$QM_DIALOG_FACE" "$QM_DIALOG_FACE_SUBSTITUTE"
-    [ -n "${QM_XVFB_PID:-}" ] &&
-        qm_wine_setting .quillmate-captions 'HKCU\Software\Wine\X11 Driver' Decorated N
-    return 0
+}
+
+# Wine draws the windows' captions itself, as Windows would, where no window manager runs (a
+# private Xvfb): for screenshots only, in a prefix of their own, since it slows the clipboard
+# hand-over between X and Wine enough to lose copies made 20 ms apart.
+qm_wine_captions() {
+    qm_wine_setting .quillmate-captions 'HKCU\Software\Wine\X11 Driver' Decorated N
 }
 
 qm_wine_setting() {  # marker key name data

@@ -70,14 +70,24 @@ qm_wine_env() {
 
 # The dialog templates name "ＭＳ Ｐゴシック", which a Wine prefix lacks: without a substitute Wine
 # falls back to a face without Japanese glyphs and every label shows as boxes. The substitute
-# is the installed proportional Japanese face; it is added once per prefix.
+# is the installed proportional Japanese face. Made once per prefix.
 QM_DIALOG_FACE="ＭＳ Ｐゴシック"
 QM_DIALOG_FACE_SUBSTITUTE="VL PGothic"
 qm_wine_fonts() {
-    local marker=$WINEPREFIX/.quillmate-fonts
-    [ -f "$marker" ] && return 0
-    "$QM_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$QM_DIALOG_FACE" \
-        /d "$QM_DIALOG_FACE_SUBSTITUTE" /f >/dev/null 2>&1 </dev/null && : >"$marker"
+    qm_wine_setting .quillmate-fonts 'HKCU\Software\Wine\Fonts\Replacements' \
+        "$QM_DIALOG_FACE" "$QM_DIALOG_FACE_SUBSTITUTE"
+}
+
+# Wine draws the windows' captions itself, as Windows would, where no window manager runs (a
+# private Xvfb): for screenshots only, in a prefix of their own, since it slows the clipboard
+# hand-over between X and Wine enough to lose copies made 20 ms apart.
+qm_wine_captions() {
+    qm_wine_setting .quillmate-captions 'HKCU\Software\Wine\X11 Driver' Decorated N
+}
+
+qm_wine_setting() {  # marker key name data
+    [ -f "$WINEPREFIX/$1" ] && return 0
+    "$QM_WINE64" reg add "$2" /v "$3" /d "$4" /f >/dev/null 2>&1 </dev/null && : >"$WINEPREFIX/$1"
 }
 
 qm_stop_wine() {

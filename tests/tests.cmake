@@ -34,6 +34,11 @@ if(QM_TREE STREQUAL "win64")
     qm_target_flags(${helper})
     target_link_libraries(${helper} PRIVATE user32 kernel32)
   endforeach()
+
+  # The capture benchmark's yardstick: what a bare window program costs under Wine.
+  add_executable(barewindow WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/barewindow.cpp)
+  qm_target_flags(barewindow)
+  target_link_libraries(barewindow PRIVATE user32 kernel32)
 endif()
 
 # The planted resource-meter DLL of the about box test, kept apart until the test plants it.

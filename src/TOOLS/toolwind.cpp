@@ -95,6 +95,34 @@ bool BringDialogForward(HWND dialog) {
     return true;
 }
 
+bool BringForwardIfOpen(SingleDialog& single) {
+    if (!single.open) return false;
+    BringDialogForward(single.window);
+    return true;
+}
+
+INT_PTR RunSingleDialog(SingleDialog& single, int resourceId, HWND owner, DLGPROC procedure,
+                        void* record) {
+    single.open = true;
+    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), owner,
+                                     procedure, reinterpret_cast<LPARAM>(record));
+    single.open = false;
+    return result;
+}
+
+void AttachDialogRecord(HWND dialog, SingleDialog& single, LPARAM record) {
+    single.window = dialog;
+    SetPropA(dialog, PROP_DIALOGPARAM, reinterpret_cast<HANDLE>(record));
+    SetDialogIcons(dialog);
+    CenterWindowOnCursor(dialog);
+}
+
+void DetachDialogRecord(HWND dialog, SingleDialog& single) {
+    RemovePropA(dialog, PROP_DIALOGPARAM);
+    ReleaseDialogIcons(dialog);
+    single.window = nullptr;
+}
+
 BOOL ApplyAnchorLayout(HWND dialog, const AnchorRule* rules, size_t count, WPARAM sizeType,
                        int newClientWidth, int newClientHeight, LayoutState& state) {
     int dx = 0, dy = 0;

@@ -37,6 +37,27 @@ void AskSaveOnClose(HWND dialog, const char* caption);
 // Brings an open single-instance dialog forward; false when dialog is no window.
 bool BringDialogForward(HWND dialog);
 
+// A dialog that exists at most once: open from the call until its loop has ended, window while
+// the dialog exists.
+struct SingleDialog {
+    bool open;
+    HWND window;
+};
+
+// True when the dialog is open already; it is then brought forward.
+bool BringForwardIfOpen(SingleDialog& single);
+
+// The modal dialog of template resourceId with record as its parameter; marks it open meanwhile.
+INT_PTR RunSingleDialog(SingleDialog& single, int resourceId, HWND owner, DLGPROC procedure,
+                        void* record);
+
+// The first steps of WM_INITDIALOG of an editing dialog: remembers the window, attaches the
+// record as PROP_DIALOGPARAM, sets the icons and centres the dialog on the cursor.
+void AttachDialogRecord(HWND dialog, SingleDialog& single, LPARAM record);
+
+// WM_DESTROY: detaches the record, releases the icons and forgets the window.
+void DetachDialogRecord(HWND dialog, SingleDialog& single);
+
 // Resizable dialogs ---------------------------------------------------------------------------
 
 // The WM_SIZE handler: moves and grows the listed controls by the change of the client size.

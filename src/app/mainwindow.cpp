@@ -4,6 +4,7 @@
 #include "about/aboutbox.h"
 #include "app/appshell.h"
 #include "app/commands.h"
+#include "app/dialogcommands.h"
 #include "app/popuppoint.h"
 #include "app/trayicon.h"
 #include "clipboard/viewerchain.h"
@@ -153,8 +154,8 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (LOWORD(wParam)) {
     case IDM_QUIT: DestroyWindow(window); return 0;
     case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
-    case IDM_SETTINGS: return 0;         // comes with the settings dialog
-    case IDM_HOTKEYS: return 0;          // comes with the hotkey dialog
+    case IDM_SETTINGS: RunSettingsDialogCommand(window); return 0;
+    case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
     case IDM_REGISTER_TEXT: RegisterTextCommand(window); return 0;
     case IDM_EDIT_REGISTERED: EditRegisteredTexts(window); return 0;
     case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;

@@ -89,3 +89,12 @@ uint32_t ControlValueFromHotkey(const Hotkey& hotkey) {
 uint32_t SystemHotkeyModifiers(const Hotkey& hotkey) {
     return hotkey.modifiers & ~kHotkeyModExtended;
 }
+
+size_t FirstDuplicateHotkey(const Hotkey* hotkeys, size_t count) {
+    for (size_t i = 0; i + 1 < count; ++i) {
+        for (size_t j = i + 1; j < count; ++j) {
+            if (SameHotkey(hotkeys[i], hotkeys[j])) return i;
+        }
+    }
+    return count;
+}

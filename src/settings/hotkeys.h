@@ -61,3 +61,7 @@ uint32_t ControlValueFromHotkey(const Hotkey& hotkey);
 
 // The modifiers handed to the system: the extended-key mark removed.
 uint32_t SystemHotkeyModifiers(const Hotkey& hotkey);
+
+// Index of the first of the earliest pair (i < j, compared in order) holding the same
+// assignment; count when every assignment is different or empty.
+size_t FirstDuplicateHotkey(const Hotkey* hotkeys, size_t count);

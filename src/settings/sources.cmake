@@ -1,2 +1,4 @@
-list(APPEND QM_PURE_SOURCES settings/appsettings.cpp settings/hotkeys.cpp)
-list(APPEND QM_GLUE_SOURCES settings/settingsfile.cpp settings/hotkeysys.cpp)
+list(APPEND QM_PURE_SOURCES settings/appsettings.cpp settings/hotkeys.cpp settings/settingsrules.cpp)
+list(APPEND QM_GLUE_SOURCES
+  settings/settingsfile.cpp settings/hotkeysys.cpp settings/hotkeydialog.cpp
+  settings/settingsdialog.cpp)

@@ -5,6 +5,8 @@
 
 #include <exception>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "store/textfile.h"
 #include "TOOLS/toolsys.h"
@@ -15,17 +17,27 @@ bool IsMissingFileError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Adds every record of an open file; false on a read error.
+// Adds every record of an open file; false on a read error or when no read block was had.
 bool ReadRecords(HANDLE file, TextStore& store, ListKind kind) {
     TextRecordDecoder decoder;
-    TextRecordSink sink = [&store, kind](const std::string& text) {
-        addText(store, kind, text.c_str());
+    TextRecordSink sink = [&store, kind](std::string& text) {
+        addText(store, kind, std::move(text));
     };
-    static char chunk[64 * 1024];  // one thread reads files; kept off the small stack
+    // Large blocks keep most records whole in one block; freed after the load, not held.
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) return false;
+    std::vector<char> block;
+    try {
+        block.resize(textFileReadBlock(static_cast<uint64_t>(size.QuadPart)));
+    } catch (const std::exception&) {
+        return false;
+    }
     DWORD got = 0;
     bool readWell;
-    while ((readWell = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != FALSE) && got > 0)
-        feedTextRecords(decoder, chunk, got, sink);
+    while ((readWell = ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got,
+                                nullptr) != FALSE) &&
+           got > 0)
+        feedTextRecords(decoder, block.data(), got, sink);
     finishTextRecords(decoder, sink);
     return readWell;
 }
@@ -43,12 +55,11 @@ bool WriteBlock(HANDLE file, const char* data, size_t size) {
 
 // Writes the list to a new file at temp, flushed to the disk; false on any failure.
 bool WriteFlushedFile(const TextList& list, const char* temp) {
-    HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool written = writeTextRecords(list, [file](const char* data, size_t size) {
-        return WriteBlock(file, data, size);
-    });
+    bool written = writeTextRecords(
+        list, [file](const char* data, size_t size) { return WriteBlock(file, data, size); });
     written = written && FlushFileBuffers(file);
     return CloseHandle(file) && written;
 }

@@ -1,12 +1,29 @@
 // The record format of the history and registered-text files.
 #include "store/textfile.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 
 namespace {
 
-constexpr size_t kIoChunk = 64 * 1024;
+constexpr size_t kIoChunk = 256 * 1024;
+
+uint64_t loadWord(const char* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Whether any of the eight bytes of word is byte.
+bool hasByte(uint64_t word, unsigned char byte) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    uint64_t x = word ^ (kOnes * byte);
+    return ((x - kOnes) & ~x & kHighs) != 0;
+}
 
 // A record that cannot get its memory is dropped whole: a split would invent texts.
 void dropRecord(TextRecordDecoder& decoder) {
@@ -21,6 +38,44 @@ void appendBytes(TextRecordDecoder& decoder, const char* bytes, size_t size) {
     } catch (const std::exception&) {  // bad_alloc, or length_error past max_size
         dropRecord(decoder);
     }
+}
+
+// Appends [p, stop) with every CR LF made LF, in one pass over the bytes (texts copied from
+// Windows hold a CR LF per line, stored as CR CR LF: a scan per line would cost more than the
+// bytes). A CR that is the block's last byte waits in pendingCr. Returns where it stopped.
+const char* appendDecoded(TextRecordDecoder& decoder, const char* p, const char* stop,
+                          const char* end) {
+    if (decoder.skipping) return stop;
+    std::string& record = decoder.record;
+    size_t base = record.size();
+    try {
+        record.resize(base + static_cast<size_t>(stop - p));
+    } catch (const std::exception&) {
+        dropRecord(decoder);
+        return stop;
+    }
+    char* out = &record[base];
+    for (const char* last = stop - 1; p < last;) {
+        // Whole words while no CR is among them, then byte by byte past the CR.
+        if (last - p >= 8 && !hasByte(loadWord(p), '\r')) {
+            std::memcpy(out, p, 8);
+            out += 8;
+            p += 8;
+            continue;
+        }
+        *out = *p;
+        out += !(*p == '\r' && p[1] == '\n');  // branch-free: a CR before an LF is dropped
+        ++p;
+    }
+    if (p < stop) {  // the segment's last byte: its successor is the NUL or the next block
+        if (*p != '\r' || stop < end)
+            *out++ = *p;
+        else
+            decoder.pendingCr = true;
+        ++p;
+    }
+    record.resize(static_cast<size_t>(out - record.data()));
+    return p;
 }
 
 void endRecord(TextRecordDecoder& decoder, const TextRecordSink& sink) {
@@ -48,14 +103,21 @@ void feedTextRecords(TextRecordDecoder& decoder, const char* data, size_t size,
             }
             appendBytes(decoder, "\r", 1);
         }
-        const char* run = p;
-        while (p < end && *p != '\0' && *p != '\r') ++p;
-        appendBytes(decoder, run, static_cast<size_t>(p - run));
-        if (p == end) break;
-        if (*p++ == '\r') {
-            decoder.pendingCr = true;
-            continue;
+        const char* stop = static_cast<const char*>(std::memchr(p, '\0', end - p));
+        if (!stop) stop = end;
+        // A record whole in this block gets its exact size at once, not doubling growth.
+        if (decoder.record.empty() && stop < end && !decoder.skipping) {
+            try {
+                decoder.record.reserve(static_cast<size_t>(stop - p));
+            } catch (const std::exception&) {
+                dropRecord(decoder);
+            }
         }
+        const char* cr = static_cast<const char*>(std::memchr(p, '\r', stop - p));
+        appendBytes(decoder, p, static_cast<size_t>((cr ? cr : stop) - p));
+        p = cr ? appendDecoded(decoder, cr, stop, end) : stop;
+        if (p == end) break;
+        ++p;  // the NUL
         endRecord(decoder, sink);
     }
 }
@@ -66,32 +128,80 @@ void finishTextRecords(TextRecordDecoder& decoder, const TextRecordSink& sink) {
     if (decoder.started) endRecord(decoder, sink);
 }
 
-void appendTextRecord(std::string& out, std::string_view text) {
-    size_t start = 0;
-    for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n', start)) {
-        out.append(text.data() + start, lf - start);
-        out.append("\r\n", 2);
-        start = lf + 1;
+namespace {
+
+// Collects the file bytes into blocks; a run of a block's size or more bypasses the buffer.
+struct BlockWriter {
+    const ByteWriter& write;
+    std::unique_ptr<char[]> buffer{new char[kIoChunk]};
+    size_t used = 0;
+    bool ok = true;
+
+    bool flush() {
+        if (ok && used > 0) ok = write(buffer.get(), used);
+        used = 0;
+        return ok;
     }
-    out.append(text.data() + start, text.size() - start);
-    out.push_back('\0');
-}
+    void put(const char* data, size_t size) {
+        if (size >= kIoChunk) {
+            if (flush()) ok = write(data, size);
+            return;
+        }
+        if (used + size > kIoChunk && !flush()) return;
+        std::memcpy(buffer.get() + used, data, size);
+        used += size;
+    }
+    // Every LF as CR LF, in one pass: many short lines would cost a call each otherwise.
+    void putWithCrLf(const char* p, size_t size) {
+        while (size > 0 && ok) {
+            size_t piece = std::min(size, kIoChunk / 2);
+            if (used + 2 * piece > kIoChunk && !flush()) return;
+            char* out = buffer.get() + used;
+            for (size_t i = 0; i < piece;) {
+                if (piece - i >= 8 && !hasByte(loadWord(p + i), '\n')) {
+                    std::memcpy(out, p + i, 8);
+                    out += 8;
+                    i += 8;
+                    continue;
+                }
+                *out = '\r';  // branch-free: the CR stays only before an LF
+                out += p[i] == '\n';
+                *out++ = p[i++];
+            }
+            used = static_cast<size_t>(out - buffer.get());
+            p += piece;
+            size -= piece;
+        }
+    }
+};
+
+}  // namespace
 
 bool writeTextRecords(const TextList& list, const ByteWriter& write) {
     try {
-        std::string buffer;
-        buffer.reserve(kIoChunk);
+        BlockWriter out{write};
         // The chain runs oldest first, the order of the file.
         for (const auto& entry : list.chain) {
-            appendTextRecord(buffer, entry->text);
-            if (buffer.size() < kIoChunk) continue;
-            if (!write(buffer.data(), buffer.size())) return false;
-            buffer.clear();
+            const char* text = entry->text.data();
+            size_t size = entry->text.size();
+            const char* lf = static_cast<const char*>(std::memchr(text, '\n', size));
+            size_t plain = lf ? static_cast<size_t>(lf - text) : size;
+            out.put(text, plain);
+            out.putWithCrLf(text + plain, size - plain);
+            out.put("", 1);  // the NUL that ends the record
+            if (!out.ok) return false;
         }
-        return buffer.empty() || write(buffer.data(), buffer.size());
-    } catch (const std::exception&) {  // bad_alloc, or length_error past max_size
+        return out.flush();
+    } catch (const std::exception&) {  // bad_alloc
         return false;
     }
+}
+
+size_t textFileReadBlock(uint64_t fileSize) {
+    constexpr uint64_t kLeast = 4 * 1024;
+    // One byte more than the file, so a whole file needs no second read to see its end.
+    if (fileSize >= kIoChunk) return kIoChunk;
+    return static_cast<size_t>(std::max(fileSize + 1, kLeast));
 }
 
 std::string tempSiblingPath(std::string_view path) {

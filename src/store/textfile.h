@@ -6,6 +6,7 @@
 #include "store/textstore.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,20 +21,23 @@ struct TextRecordDecoder {
     bool skipping = false;   // memory ran out on this record
 };
 
-using TextRecordSink = std::function<void(const std::string& text)>;
+// The sink may take the text away (move it into a list): the decoder starts the next record anew.
+using TextRecordSink = std::function<void(std::string& text)>;
 
 void feedTextRecords(TextRecordDecoder& decoder, const char* data, size_t size,
                      const TextRecordSink& sink);
 // At end of file: a last record without its NUL (a cut file) is still delivered.
 void finishTextRecords(TextRecordDecoder& decoder, const TextRecordSink& sink);
 
-// Appends the file bytes of one text to out: every LF as CR LF, then one NUL.
-void appendTextRecord(std::string& out, std::string_view text);
-
-// Hands the file bytes of the whole list, oldest first, to write in blocks of about 64 KB (an
-// empty list writes nothing). False as soon as write fails or memory runs out.
+// Hands the file bytes of the whole list, oldest first, to write in blocks of 256 KB or more
+// (a long run of a text without LF goes out as it is, uncopied; an empty list writes nothing).
+// False as soon as write fails or memory runs out.
 using ByteWriter = std::function<bool(const char* data, size_t size)>;
 bool writeTextRecords(const TextList& list, const ByteWriter& write);
+
+// The block a file of fileSize bytes is read in: the whole file up to 256 KB, so a small list
+// costs a small buffer and a large one few reads.
+size_t textFileReadBlock(uint64_t fileSize);
 
 // The temporary file a save writes before it replaces path: same folder and same length (the
 // last character becomes '~', or '_' where it is a '~'), so it fits wherever path fits, and a

@@ -2,14 +2,17 @@
 #include "store/textstore.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <exception>
 #include <new>
 
 namespace {
 
 TextList* listOf(TextStore& store, ListKind kind) {
     switch (kind) {
-    case ListKind::History: return &store.history;
-    case ListKind::RegisteredTexts: return &store.registered;
+        case ListKind::History: return &store.history;
+        case ListKind::RegisteredTexts: return &store.registered;
     }
     return nullptr;
 }
@@ -18,7 +21,9 @@ const TextList* listOf(const TextStore& store, ListKind kind) {
     return listOf(const_cast<TextStore&>(store), kind);
 }
 
-bool isValidId(int id) { return id >= kFirstTextId && id <= kLastTextId; }
+bool isValidId(int id) {
+    return id >= kFirstTextId && id <= kLastTextId;
+}
 
 // Forgets the entry everywhere but in the chain; the caller erases it from there.
 void releaseEntry(TextStore& store, TextList& list, const TextEntry& entry) {
@@ -49,22 +54,24 @@ void makeRoomForOne(std::vector<std::unique_ptr<TextEntry>>& chain) {
     chain.reserve(std::max<size_t>(16, chain.size() * 2));
 }
 
-bool addNewEntry(TextStore& store, TextList& list, ListKind kind, std::string_view text) {
-    std::unique_ptr<TextEntry> entry;
+// Makes entry (its text in place) index 0 of the list, or moves an equal text there; one hash of
+// the text either way. False, with both lists unchanged, when it cannot be stored.
+bool placeEntry(TextStore& store, TextList& list, ListKind kind, std::unique_ptr<TextEntry> entry) {
+    std::pair<decltype(list.byText)::iterator, bool> placed;
     try {
-        entry = std::make_unique<TextEntry>();
-        entry->text.assign(text.data(), text.size());
+        makeRoomForOne(list.chain);
+        placed = list.byText.emplace(entry->text, entry.get());
     } catch (const std::bad_alloc&) {
         return false;
     }
+    if (!placed.second) {
+        moveToFront(list, placed.first->second);
+        return true;
+    }
     // A full pool refuses the new text; both lists stay as they were.
     int id = allocateTextId(store.pool);
-    if (id < 0) return false;
-    try {
-        makeRoomForOne(list.chain);
-        list.byText.emplace(entry->text, entry.get());
-    } catch (const std::bad_alloc&) {
-        releaseTextId(store.pool, id);
+    if (id < 0) {
+        list.byText.erase(placed.first);
         return false;
     }
     entry->id = id;
@@ -73,15 +80,32 @@ bool addNewEntry(TextStore& store, TextList& list, ListKind kind, std::string_vi
     return true;
 }
 
+uint64_t loadWord(const unsigned char* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+uint64_t rotateLeft(uint64_t x, int bits) {
+    return (x << bits) | (x >> (64 - bits));
+}
+
 }  // namespace
 
 int allocateTextId(TextIdPool& pool) {
-    for (int byte = 0; byte < kTextIdCount / 8; ++byte) {
-        if (pool.bits[byte] == 0xFF) continue;
-        for (int bit = 0; bit < 8; ++bit) {
-            if (pool.bits[byte] & (1u << bit)) continue;
-            pool.bits[byte] = static_cast<unsigned char>(pool.bits[byte] | (1u << bit));
-            return kFirstTextId + 8 * byte + bit;
+    // Eight bytes at a time: a load fills thousands of ids from the bottom, one after another.
+    constexpr int kWordBytes = 8;
+    for (int at = 0; at < kTextIdCount / 8; at += kWordBytes) {
+        uint64_t word;
+        std::memcpy(&word, pool.bits + at, kWordBytes);
+        if (word == ~uint64_t{0}) continue;
+        for (int byte = at; byte < at + kWordBytes; ++byte) {
+            if (pool.bits[byte] == 0xFF) continue;
+            for (int bit = 0; bit < 8; ++bit) {
+                if (pool.bits[byte] & (1u << bit)) continue;
+                pool.bits[byte] = static_cast<unsigned char>(pool.bits[byte] | (1u << bit));
+                return kFirstTextId + 8 * byte + bit;
+            }
         }
     }
     return -1;
@@ -114,16 +138,57 @@ void destroyTextStore(TextStore* store) {
     delete store;
 }
 
+size_t TextHash::operator()(std::string_view text) const {
+    constexpr uint64_t kOdd1 = 0x9E3779B97F4A7C15ull, kOdd2 = 0xC2B2AE3D27D4EB4Full;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    size_t n = text.size();
+    // Two independent lanes keep both multipliers busy.
+    uint64_t a = kOdd1 ^ n, b = kOdd2;
+    for (; n >= 16; p += 16, n -= 16) {
+        a = rotateLeft((a ^ loadWord(p)) * kOdd2, 31);
+        b = rotateLeft((b ^ loadWord(p + 8)) * kOdd1, 29);
+    }
+    unsigned char tail[16] = {};
+    std::memcpy(tail, p, n);
+    a = rotateLeft((a ^ loadWord(tail)) * kOdd2, 31);
+    b = rotateLeft((b ^ loadWord(tail + 8)) * kOdd1, 29);
+    uint64_t h = a ^ rotateLeft(b, 17);
+    h = (h ^ (h >> 33)) * kOdd2;
+    h ^= h >> 29;
+    return static_cast<size_t>(h ^ (h >> 32));
+}
+
 bool addText(TextStore& store, ListKind kind, const char* text) {
     TextList* list = listOf(store, kind);
     if (!list || !text) return false;
-    std::string_view key(text);
-    auto found = list->byText.find(key);
+    // A text already held moves without a copy, even when memory is short.
+    auto found = list->byText.find(std::string_view(text));
     if (found != list->byText.end()) {
         moveToFront(*list, found->second);
         return true;
     }
-    return addNewEntry(store, *list, kind, key);
+    std::string owned;
+    try {
+        owned = text;
+    } catch (const std::exception&) {
+        return false;
+    }
+    return addText(store, kind, std::move(owned));
+}
+
+bool addText(TextStore& store, ListKind kind, std::string&& text) {
+    TextList* list = listOf(store, kind);
+    if (!list) return false;
+    std::unique_ptr<TextEntry> entry;
+    try {
+        entry = std::make_unique<TextEntry>();
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    entry->text = std::move(text);
+    size_t nul = entry->text.find('\0');
+    if (nul != std::string::npos) entry->text.resize(nul);
+    return placeEntry(store, *list, kind, std::move(entry));
 }
 
 bool clearList(TextStore& store, ListKind kind) {
@@ -189,7 +254,9 @@ bool registerText(TextStore& store, const char* text) {
     return true;
 }
 
-void clearHistory(TextStore& store) { clearList(store, ListKind::History); }
+void clearHistory(TextStore& store) {
+    clearList(store, ListKind::History);
+}
 
 bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows) {
     clearList(store, ListKind::RegisteredTexts);

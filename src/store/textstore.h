@@ -35,9 +35,16 @@ struct TextEntry {
 // Entries in list order reversed: the back of `chain` is index 0 (the newest), the front the
 // last index (the oldest), so adding to the front of the list is a push_back and trimming the
 // oldest entries is one erase. Entries live on the heap so that `byText` may view their texts.
+// Hashes a whole text in 8-byte words: a full list is hashed on every load, so this must run at
+// memory speed. Deliberately not noexcept: the map then keeps each text's hash beside it rather
+// than hashing long texts again on every rehash and bucket walk.
+struct TextHash {
+    size_t operator()(std::string_view text) const;
+};
+
 struct TextList {
     std::vector<std::unique_ptr<TextEntry>> chain;
-    std::unordered_map<std::string_view, TextEntry*> byText;  // a list never holds a text twice
+    std::unordered_map<std::string_view, TextEntry*, TextHash> byText;  // never a text twice
 };
 
 // Called by recordHistoryText and registerText when the file of a list should be written.
@@ -67,6 +74,9 @@ void destroyTextStore(TextStore* store);
 // no list, text is null, or the text could not be stored (every id taken, or no memory); both
 // lists are then unchanged.
 bool addText(TextStore& store, ListKind kind, const char* text);
+// The same for a text the caller gives up (a record just read from a file): it is moved into
+// the list, not copied; it ends at its first NUL like a C string.
+bool addText(TextStore& store, ListKind kind, std::string&& text);
 
 // Removes every entry of the list and releases their ids. False when the kind names no list.
 bool clearList(TextStore& store, ListKind kind);

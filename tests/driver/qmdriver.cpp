@@ -18,7 +18,6 @@
 //                                          executes the item instead and never sends it)
 //   qmdriver item-rect ID                  print "left top right bottom" of control ID of the
 //                                          first visible dialog of Quillmate's thread
-//   qmdriver wait-dialog CAPTION [ms]      exit 0 once a visible dialog with that caption exists
 //   qmdriver list-items CAPTION ID         print the items of list ID of that dialog, one a line
 //   qmdriver close CAPTION                 the caption's close button of that dialog
 //   qmdriver answer CAPTION ID             press button ID of the dialog (or message box) with
@@ -26,6 +25,16 @@
 //   qmdriver dialog-item-text CAPTION ID   wait (10 s) for a dialog of that caption, print the
 //                                          text of its item ID
 //   qmdriver dialog-command CAPTION ID     post WM_COMMAND ID to the dialog of that caption
+//   qmdriver wait-dialog CAPTION [ms]      exit 0 once a dialog with that caption is shown
+//   qmdriver wait-dialog-gone CAPTION [ms] exit 0 once it is gone
+//   qmdriver set-text CAPTION ID TEXT      set the text of a control of that dialog
+//   qmdriver get-text CAPTION ID           print the text of a control of that dialog
+//   qmdriver set-hotkey CAPTION ID VALUE   set a hotkey control (HKM_SETHOTKEY value)
+//   qmdriver click CAPTION ID              click a button of that dialog
+//   qmdriver box-text CAPTION              print the texts of the message box the dialog owns
+//   qmdriver answer-box CAPTION ID         press button ID of that message box
+//   qmdriver window-rect CAPTION           print "x y width height" of that dialog
+//   qmdriver hotkey-taken MODS VK          exit 0 when another program holds the combination
 #include <windows.h>
 
 #include <cstdio>
@@ -233,34 +242,51 @@ int ItemRect(int item) {
     return 0;
 }
 
-struct DialogQuery {
+// A shown dialog with that caption that is not owned by a dialog of the same caption (its
+// message boxes share the caption).
+struct DialogSearch {
     const char* caption;
-    int controlId;  // 0: any
+    HWND owner;
     HWND found;
 };
 
-BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
-    DialogQuery* query = reinterpret_cast<DialogQuery*>(param);
-    char cls[16] = {}, text[256] = {};
+bool IsShownDialog(HWND window) {
+    char cls[16] = "";
     GetClassNameA(window, cls, sizeof cls);
+    return std::strcmp(cls, "#32770") == 0 && IsWindowVisible(window);
+}
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param) {
+    DialogSearch* s = reinterpret_cast<DialogSearch*>(param);
+    if (!IsShownDialog(window)) return TRUE;
+    HWND owner = GetWindow(window, GW_OWNER);
+    char text[256] = "";
     GetWindowTextA(window, text, sizeof text);
-    if (std::strcmp(cls, "#32770") != 0 || std::strcmp(text, query->caption) != 0 ||
-        !IsWindowVisible(window) || (query->controlId && !GetDlgItem(window, query->controlId)))
-        return TRUE;
-    query->found = window;
+    bool match = s->owner ? owner == s->owner
+                          : std::strcmp(text, s->caption) == 0 && !(owner && IsShownDialog(owner));
+    if (!match) return TRUE;
+    s->found = window;
     return FALSE;
 }
 
-HWND FindDialog(const char* caption, int controlId) {
-    DialogQuery query = {caption, controlId, nullptr};
-    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&query));
-    return query.found;
+HWND FindDialog(const char* caption) {
+    DialogSearch s = {caption, nullptr, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&s));
+    return s.found;
 }
 
-int WaitDialog(const char* caption, DWORD timeoutMs) {
+HWND FindBox(const char* caption) {
+    HWND dialog = FindDialog(caption);
+    if (!dialog) return nullptr;
+    DialogSearch s = {caption, dialog, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+int WaitDialog(const char* caption, DWORD timeoutMs, bool present) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
-        if (FindDialog(caption, 0)) return 0;
+        if ((FindDialog(caption) != nullptr) == present) return 0;
         Sleep(50);
     }
     std::fprintf(stderr, "timed out waiting for the dialog\n");
@@ -268,7 +294,7 @@ int WaitDialog(const char* caption, DWORD timeoutMs) {
 }
 
 int ListItems(const char* caption, int id) {
-    HWND list = GetDlgItem(FindDialog(caption, id), id);
+    HWND list = GetDlgItem(FindDialog(caption), id);
     if (!list) return 2;
     int count = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0));
     // Another process's list answers in UTF-16 only; the lines are printed in CP932.
@@ -283,14 +309,17 @@ int ListItems(const char* caption, int id) {
     return 0;
 }
 
+// The dialog of that caption, or its message box where only the box has a control id.
 int DialogMessage(const char* caption, int id, UINT message, WPARAM wParam) {
-    HWND dialog = FindDialog(caption, id);
-    if (!dialog) return 2;
+    HWND dialog = FindDialog(caption);
+    if (HWND box = FindBox(caption); box && id && !GetDlgItem(dialog, id) && GetDlgItem(box, id))
+        dialog = box;
+    if (!dialog || (id && !GetDlgItem(dialog, id))) return 2;
     return PostMessageA(dialog, message, wParam, 0) ? 0 : 1;
 }
 
 HWND AwaitDialog(const char* caption) {
-    return WaitDialog(caption, 10000) == 0 ? FindDialog(caption, 0) : nullptr;
+    return WaitDialog(caption, 10000, true) == 0 ? FindDialog(caption) : nullptr;
 }
 
 int DialogItemText(const char* caption, int id) {
@@ -306,6 +335,79 @@ int DialogCommand(const char* caption, WPARAM id) {
     HWND dialog = AwaitDialog(caption);
     if (!dialog) return 2;
     return PostMessageA(dialog, WM_COMMAND, id, 0) ? 0 : 1;
+}
+
+HWND DialogItem(const char* caption, const char* id) {
+    HWND dialog = FindDialog(caption);
+    return dialog ? GetDlgItem(dialog, static_cast<int>(std::strtol(id, nullptr, 10))) : nullptr;
+}
+
+std::string ControlText(HWND control) {
+    char text[4096] = "";
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, &unused);
+    return text;
+}
+
+BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
+    std::printf("%s\n", ControlText(child).c_str());
+    return TRUE;
+}
+
+int DialogVerb(const std::string& verb, int argc, char** argv) {
+    const char* caption = argv[2];
+    if (verb == "box-text" || verb == "answer-box") {
+        HWND box = FindBox(caption);
+        if (!box) return 2;
+        if (verb == "answer-box" && argc > 3) {
+            return PostMessageA(box, WM_COMMAND, std::strtoul(argv[3], nullptr, 10), 0) ? 0 : 1;
+        }
+        EnumChildWindows(box, PrintChildText, 0);
+        std::fflush(stdout);
+        return 0;
+    }
+    if (verb == "window-rect") {
+        HWND dialog = FindDialog(caption);
+        RECT r = {};
+        if (!dialog || !GetWindowRect(dialog, &r)) return 2;
+        std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+        std::fflush(stdout);
+        return 0;
+    }
+    if (argc < 4) return 64;
+    HWND control = DialogItem(caption, argv[3]);
+    if (!control) return 2;
+    DWORD_PTR unused = 0;
+    if (verb == "get-text") {
+        std::printf("%s\n", ControlText(control).c_str());
+        std::fflush(stdout);
+        return 0;
+    }
+    if (verb == "click") return PostMessageA(control, BM_CLICK, 0, 0) ? 0 : 1;
+    if (argc < 5) return 64;
+    if (verb == "set-text") {
+        return SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
+                                   SMTO_ABORTIFHUNG, 5000, &unused)
+                   ? 0
+                   : 1;
+    }
+    if (verb == "set-hotkey") {
+        constexpr UINT kSetHotkey = WM_USER + 1;  // HKM_SETHOTKEY
+        WPARAM value = std::strtoul(argv[4], nullptr, 0);
+        return SendMessageTimeoutA(control, kSetHotkey, value, 0, SMTO_ABORTIFHUNG, 5000, &unused)
+                   ? 0
+                   : 1;
+    }
+    return 64;
+}
+
+int HotkeyTaken(const char* modifiers, const char* key) {
+    UINT mods = static_cast<UINT>(std::strtoul(modifiers, nullptr, 0));
+    UINT vk = static_cast<UINT>(std::strtoul(key, nullptr, 0));
+    if (!RegisterHotKey(nullptr, 1, mods, vk)) return 0;
+    UnregisterHotKey(nullptr, 1);
+    return 1;
 }
 
 }  // namespace
@@ -326,14 +428,23 @@ int main(int argc, char** argv) {
     if (verb == "menu-rbutton-up" && argc > 2)
         return MenuRButtonUp(std::strtoul(argv[2], nullptr, 10));
     if (verb == "item-rect" && argc > 2) return ItemRect(std::atoi(argv[2]));
-    if (verb == "wait-dialog" && argc > 2)
-        return WaitDialog(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000);
     int id = argc > 3 ? std::atoi(argv[3]) : 0;
     if (verb == "list-items" && argc > 3) return ListItems(argv[2], id);
     if (verb == "close" && argc > 2) return DialogMessage(argv[2], 0, WM_SYSCOMMAND, SC_CLOSE);
     if (verb == "answer" && argc > 3) return DialogMessage(argv[2], id, WM_COMMAND, id);
     if (verb == "dialog-item-text" && argc > 3) return DialogItemText(argv[2], std::atoi(argv[3]));
     if (verb == "dialog-command" && argc > 3) return DialogCommand(argv[2], std::atoi(argv[3]));
+    if (verb == "wait-dialog" && argc > 2) {
+        return WaitDialog(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000, true);
+    }
+    if (verb == "wait-dialog-gone" && argc > 2) {
+        return WaitDialog(argv[2], argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 30000, false);
+    }
+    if (verb == "hotkey-taken" && argc > 3) return HotkeyTaken(argv[2], argv[3]);
+    if (argc > 2) {
+        int result = DialogVerb(verb, argc, argv);
+        if (result != 64) return result;
+    }
     std::fprintf(stderr, "unknown command\n");
     return 64;
 }

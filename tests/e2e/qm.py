@@ -170,6 +170,24 @@ class Quillmate:
         copier = os.path.join(os.path.dirname(Config.driver), "qmcopier.exe")
         return subprocess.run([Config.wine, copier, text, *formats], cwd=self.folder,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=90)
+    def dialog(self, verb, caption, *args):
+        """A driver verb on the dialog captioned caption; the finished process."""
+        return self.driver(verb, caption, *[str(a) for a in args])
+
+    def dialog_output(self, verb, caption, *args):
+        result = self.dialog(verb, caption, *args)
+        return result.stdout.decode(CP932, "replace") if result.returncode == 0 else None
+
+    def screenshot(self, caption, name):
+        """The dialog as the screen shows it, into $QM_E2E_SHOTS/name when that is set."""
+        folder = os.environ.get("QM_E2E_SHOTS")
+        rect = self.dialog_output("window-rect", caption)
+        if not folder or not rect:
+            return
+        x, y, w, h = (int(v) for v in rect.split())
+        time.sleep(0.5)  # let the dialog paint
+        subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y),
+                        "+repage", os.path.join(folder, name)], timeout=30)
 
     def command(self, command_id):
         return self.driver("post-command", str(command_id)).returncode == 0

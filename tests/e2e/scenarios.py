@@ -372,6 +372,61 @@ def registered_texts_reordered_by_alt_down(q):
     check_equal(q.quit(), 0, "exit code")
 
 
+SETTINGS = "設定の変更"
+HOTKEYS = "ホットキーの設定"
+
+
+def wait_ini_value(q, section, key, expected, timeout=10.0):
+    """Waits until the .ini holds expected under key (the dialog's caller writes it right after
+    the dialog's loop ends); returns the last value seen."""
+    wait_until(lambda: ini_value(q, section, key) == expected, timeout)
+    return ini_value(q, section, key)
+
+
+def ini_value(q, section, key):
+    """A key's value in the .ini as any reader of the file sees it (CP932 text), or None."""
+    data = (q.read("quillmate.ini") or b"").decode(CP932, "replace")
+    current = None
+    for line in data.splitlines():
+        if line.startswith("[") and line.endswith("]"):
+            current = line[1:-1]
+        elif current == section and line.startswith(key + "="):
+            return line[len(key) + 1:]
+    return None
+
+
+@scenario
+def settings_dialog_saves_at_once_and_capture_goes_on(q):
+    q.start_empty()
+    check(q.command(40003), "command 40003 posted")
+    check_equal(q.driver("wait-dialog", SETTINGS, "30000").returncode, 0, "the settings dialog")
+    q.screenshot(SETTINGS, "settings-dialog.png")
+    # The dialog is modal to the hidden main window, whose messages still flow.
+    copy_text("copied while open")
+    check_equal(q.wait_file("quillmate.hst", records("copied while open")),
+                records("copied while open"), ".hst while the dialog is open")
+    check(q.command(40003), "second 40003 posted")
+    time.sleep(0.5)
+    q.dialog("set-text", SETTINGS, 1035, "%04Y-%02m-%02d e2e")
+    q.dialog("set-text", SETTINGS, 1022, "0")
+    q.dialog("click", SETTINGS, 1)
+    box = wait_until(lambda: q.dialog_output("box-text", SETTINGS), 10)
+    check(box is not None and "1 以上" in box, "the refusal names 1 以上: %r" % box)
+    q.dialog("answer-box", SETTINGS, 1)
+    check(wait_until(lambda: q.dialog_output("box-text", SETTINGS) is None, 10), "box closed")
+    check_equal((q.dialog_output("get-text", SETTINGS, 1022) or "").strip(), "1",
+                "the count field after the refusal")
+    check_equal(ini_value(q, "日時の書式", "0"), None, "nothing saved while refused")
+    q.dialog("set-text", SETTINGS, 1022, "50")
+    q.dialog("click", SETTINGS, 1)
+    check_equal(q.driver("wait-dialog-gone", SETTINGS, "10000").returncode, 0, "closed by OK")
+    # Written at once, not only at the end of the run.
+    check_equal(wait_ini_value(q, "日時の書式", "0", "%04Y-%02m-%02d e2e"), "%04Y-%02m-%02d e2e",
+                "the date format")
+    check_equal(ini_value(q, "Quillmate", "履歴の記憶数"), "50", "the history count")
+    check_equal(q.quit(), 0, "exit code")
+
+
 @scenario
 def registered_texts_close_box_no_changes_nothing(q):
     original = records("two", "one")
@@ -390,6 +445,23 @@ def registered_texts_close_box_no_changes_nothing(q):
     check_equal(q.read("quillmate.use"), original, ".use after answering いいえ")
     check_equal(q.quit(), 0, "exit code")
     check_equal(q.read("quillmate.use"), original, ".use at the end")
+
+
+@scenario
+def hotkey_dialog_saves_and_registers(q):
+    q.start_empty()
+    check(q.command(40004), "command 40004 posted")
+    check_equal(q.driver("wait-dialog", HOTKEYS, "30000").returncode, 0, "the hotkey dialog")
+    q.screenshot(HOTKEYS, "hotkey-dialog.png")
+    # Ctrl+Alt+D (control flags 6 in the high byte) on "日時の取得", control 1028.
+    check_equal(q.dialog("set-hotkey", HOTKEYS, 1028, 0x644).returncode, 0, "hotkey set")
+    q.dialog("click", HOTKEYS, 1)
+    check_equal(q.driver("wait-dialog-gone", HOTKEYS, "10000").returncode, 0, "closed by OK")
+    check_equal(wait_ini_value(q, "ホットキー", "日時の取得", "836"), "836", "the hotkey")
+    check_equal(ini_value(q, "ホットキー", "履歴を表示"), "0", "an empty hotkey")
+    taken = wait_until(lambda: q.driver("hotkey-taken", "3", "0x44").returncode == 0, 5)
+    check(taken, "Ctrl+Alt+D is registered after the dialog closed")
+    check_equal(q.quit(), 0, "exit code")
 
 
 def all_files(folder):

@@ -59,12 +59,14 @@ void load(TextStore& store, const std::string& bytes) {
 }
 
 TEST(TextRecords, EncodeOldestFirstWithCrLfAndDecodeBack) {
-    const std::string big(100 * 1024, 'L');  // longer than any block written at once
+    // Runs longer than a write block go out unbuffered, between buffered pieces.
+    const std::string run(300 * 1024, 'L');
+    const std::string big = run + "\n" + run + "\n";
     const Texts texts = {"B", "表示\r\n行", "", "a\x1Az", big, "x\r", "A"};
     TextStore store;
     for (const std::string& t : texts) addText(store, kHistory, t.c_str());
     const std::string head("B\0\x95\x5C\x8E\xA6\r\r\n\x8D\x73\0\0a\x1Az\0", 17);
-    EXPECT_EQ(encode(store), head + big + std::string("\0x\r\0A\0", 6));
+    EXPECT_EQ(encode(store), head + run + "\r\n" + run + "\r\n" + std::string("\0x\r\0A\0", 6));
     TextStore loaded;
     addText(loaded, kHistory, "A");  // loading adds; an equal record moves it
     load(loaded, encode(store));
@@ -82,6 +84,21 @@ TEST(TextRecords, AFailingWriterStopsTheEncoding) {
         return false;
     }));
     EXPECT_EQ(calls, 1);
+}
+
+TEST(TextRecords, ReadBlockHoldsAWholeSmallFileAndStopsAt256K) {
+    const std::pair<uint64_t, size_t> cases[] = {
+        {0, 4096},
+        {4095, 4096},
+        {4096, 4097},
+        {262142, 262143},
+        {262143, 262144},
+        {262144, 262144},
+        {uint64_t{1} << 40, 262144},
+        {~uint64_t{0}, 262144},  // no wrap past the top
+    };
+    for (const auto& [fileSize, block] : cases)
+        EXPECT_EQ(textFileReadBlock(fileSize), block) << fileSize;
 }
 
 TEST(TextRecords, TempSiblingKeepsTheLengthAndDiffers) {

@@ -36,6 +36,32 @@ TEST(TextStore, LowestFreeIdsMoveToFrontAndByteForByteEquality) {
     EXPECT_FALSE(addText(store, kHistory, nullptr));
 }
 
+// Texts moved in (as a file load does) keep the rules of copied ones; lengths around the hash's
+// 16-byte steps, and texts equal but for their last byte, tell the lookup's edges.
+TEST(TextStore, MovedInTextsBehaveAsCopiedOnes) {
+    const std::string texts[] = {"A",
+                                 "B",
+                                 std::string("A\0x", 3),
+                                 "",
+                                 std::string(15, 'q'),
+                                 std::string(16, 'q'),
+                                 std::string(17, 'q'),
+                                 std::string(16, 'q'),
+                                 std::string(32, 'q') + "r",
+                                 std::string(33, 'q'),
+                                 "B"};
+    TextStore copied, moved;
+    for (const std::string& text : texts) {
+        addText(copied, kHistory, text.c_str());
+        std::string owned = text;
+        EXPECT_TRUE(addText(moved, kHistory, std::move(owned)));
+    }
+    EXPECT_EQ(rowsOf(moved, kHistory), rowsOf(copied, kHistory));
+    EXPECT_EQ(listCount(moved, kHistory), 8);  // "A\0x" is "A"; the second 16 q and B move
+    EXPECT_EQ(textOfId(moved, idAt(moved, kHistory, 0)), std::string("B"));
+    EXPECT_FALSE(addText(moved, static_cast<ListKind>(3), std::string("x")));
+}
+
 TEST(TextStore, FullPoolRefusesNewTextsAndLeavesBothListsAsTheyWere) {
     TextStore store;
     int saves = 0;

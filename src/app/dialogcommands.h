@@ -1,0 +1,7 @@
+// The commands that open the settings and hotkey dialogs and save what they confirm at once.
+#pragma once
+
+#include <windows.h>
+
+void RunSettingsDialogCommand(HWND mainWindow);
+void RunHotkeyDialogCommand(HWND mainWindow);

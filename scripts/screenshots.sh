@@ -16,15 +16,12 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 qm_start_xvfb || exit 1
 qm_wine_env "$QM_BUILD/shots-prefix"
-
-# Two things a fresh prefix lacks for pictures that look like a Windows desktop: with no window
-# manager on the Xvfb nobody draws captions unless Wine draws them itself (Managed=N), and
-# without the .exe association the shell hands out the generic icon instead of the program's.
-marker=$WINEPREFIX/.quillmate-screenshots
-reg_add() { "$QM_WINE64" reg add "$@" /f >/dev/null 2>&1 </dev/null; }
+qm_wine_captions
+# Without the .exe association a fresh prefix's shell hands out the generic icon instead of the
+# program's own, in the captions and the about box.
+marker=$WINEPREFIX/.quillmate-exe-icon
 if [ ! -f "$marker" ]; then
-    reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N &&
-        reg_add 'HKCR\.exe' /ve /d exefile && : >"$marker" ||
+    "$QM_WINE64" reg add 'HKCR\.exe' /ve /d exefile /f >/dev/null 2>&1 </dev/null && : >"$marker" ||
         { echo "cannot prepare the Wine prefix $WINEPREFIX" >&2; exit 1; }
 fi
 

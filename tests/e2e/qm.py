@@ -178,17 +178,6 @@ class Quillmate:
         result = self.dialog(verb, caption, *args)
         return result.stdout.decode(CP932, "replace") if result.returncode == 0 else None
 
-    def screenshot(self, caption, name):
-        """The dialog as the screen shows it, into $QM_E2E_SHOTS/name when that is set."""
-        folder = os.environ.get("QM_E2E_SHOTS")
-        rect = self.dialog_output("window-rect", caption)
-        if not folder or not rect:
-            return
-        x, y, w, h = (int(v) for v in rect.split())
-        time.sleep(0.5)  # let the dialog paint
-        subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, h, x, y),
-                        "+repage", os.path.join(folder, name)], timeout=30)
-
     def command(self, command_id):
         return self.driver("post-command", str(command_id)).returncode == 0
 

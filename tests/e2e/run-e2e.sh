@@ -11,13 +11,7 @@ done
 cleanup() { qm_stop_wine; qm_stop_xvfb; }
 trap cleanup EXIT
 qm_start_xvfb || { qm_record e2e 0 1; exit 1; }
-if [ -n "${QM_E2E_SHOTS:-}" ]; then
-    # Screenshots (QM_E2E_SHOTS=folder) come from a prefix whose windows show their captions.
-    qm_wine_env "$QM_BUILD/win64/shots-prefix"
-    qm_wine_captions
-else
-    qm_wine_env
-fi
+qm_wine_env
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$QM_BUILD/win64/CMakeCache.txt")
 python3 "$QM_ROOT/tests/e2e/scenarios.py" --version "$version" \

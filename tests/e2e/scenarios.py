@@ -251,13 +251,19 @@ def auto_clear_after_the_delay(q):
     check_equal(q.quit(), 0, "exit code")
 
 
-@scenario
-def log_files_of_text_and_image(q):
+def with_log_folder(q):
+    """Settings that log texts and images into a fresh folder of the scenario; its path."""
     log = q.path("logs")
     os.mkdir(log)
     q.write("quillmate.ini", ("[Quillmate]\r\nテキストをログへ書き出す=1\r\n"
                               "イメージをログへ書き出す=1\r\nログフォルダ=%s\r\n"
                               % qm.windows_path(log)).encode(CP932))
+    return log
+
+
+@scenario
+def log_files_of_text_and_image(q):
+    log = with_log_folder(q)
     q.start_empty()
     # The start image may already be logged; only files written after this count.
     time.sleep(1.5)
@@ -282,11 +288,7 @@ def log_files_of_text_and_image(q):
 
 @scenario
 def marked_copy_is_never_kept(q):
-    log = q.path("logs")
-    os.mkdir(log)
-    q.write("quillmate.ini", ("[Quillmate]\r\nテキストをログへ書き出す=1\r\n"
-                              "イメージをログへ書き出す=1\r\nログフォルダ=%s\r\n"
-                              % qm.windows_path(log)).encode(CP932))
+    log = with_log_folder(q)
     q.start_empty()
     copy_text("before")
     q.wait_file("quillmate.hst", records("before"))

@@ -7,11 +7,15 @@ QM_WINE64=/usr/lib/wine/wine64
 QM_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 
 qm_build_tree() {  # tree: native | win64 | win32
-    local tree=$1 dir=$QM_BUILD/$1 args=()
+    local tree=$1 dir=$QM_BUILD/$1 args=() toolchain=''
     case $tree in
-        win64) args=(-DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/toolchain-win64.cmake") ;;
-        win32) args=(-DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/toolchain-win32.cmake") ;;
+        win64|win32) toolchain=$QM_ROOT/cmake/toolchain-$tree.cmake
+                     args=(-DCMAKE_TOOLCHAIN_FILE="$toolchain") ;;
     esac
+    # CMake keeps the compilers it found first: a changed toolchain file needs a fresh configure.
+    if [ -n "$toolchain" ] && [ "$toolchain" -nt "$dir/CMakeCache.txt" ]; then
+        rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+    fi
     local gen=()
     command -v ninja >/dev/null && gen=(-G Ninja)
     mkdir -p "$QM_BUILD"

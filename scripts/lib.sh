@@ -6,11 +6,12 @@ QM_BUILD=${QM_BUILD:-$QM_ROOT/build}
 QM_WINE64=/usr/lib/wine/wine64
 QM_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 
-qm_build_tree() {  # tree: native | win64 | win32
+qm_build_tree() {  # tree: native | win64 | win32 | fuzz
     local tree=$1 dir=$QM_BUILD/$1 args=()
     case $tree in
         win64) args=(-DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/toolchain-win64.cmake") ;;
         win32) args=(-DCMAKE_TOOLCHAIN_FILE="$QM_ROOT/cmake/toolchain-win32.cmake") ;;
+        fuzz) args=(-DQM_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
     esac
     local gen=()
     command -v ninja >/dev/null && gen=(-G Ninja)

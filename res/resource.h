@@ -12,6 +12,21 @@
 #define IDR_COMMAND_MENU 131
 #define IDR_TEXT_MENU 147
 
+// Dialogs
+#define IDD_EDIT_PAD 129
+#define IDD_REGISTERED_TEXTS 130
+#define IDD_SETTINGS 133
+#define IDD_HOTKEYS 144
+
+// Registered-text dialog controls
+#define IDC_REGTEXT_ADD 1010
+#define IDC_REGTEXT_EDIT 1011
+#define IDC_REGTEXT_DELETE 1012
+#define IDC_REGTEXT_LIST 1013
+
+// Edit pad controls
+#define IDC_EDITPAD_EDIT 1014
+
 // Commands (WM_COMMAND ids of the main window)
 #define IDM_QUIT 40001
 #define IDM_ABOUT 40002
@@ -30,3 +45,9 @@
 
 // Edit pad system menu
 #define IDM_ALWAYS_ON_TOP 40041
+
+// About box items (its template is built in memory)
+#define IDC_ABOUT_ICON 100
+#define IDC_ABOUT_NAME 101
+#define IDC_ABOUT_LINK 102
+#define IDC_ABOUT_RESOURCES 103

@@ -66,6 +66,19 @@ qm_wine_env() {
     else
         "$QM_WINE64" wineboot >/dev/null 2>&1 </dev/null
     fi
+    qm_wine_fonts
+}
+
+# The dialog templates name "ＭＳ Ｐゴシック", which a Wine prefix lacks: without a substitute Wine
+# falls back to a face without Japanese glyphs and every label shows as boxes. The substitute
+# is the installed proportional Japanese face; it is added once per prefix.
+QM_DIALOG_FACE="ＭＳ Ｐゴシック"
+QM_DIALOG_FACE_SUBSTITUTE="VL PGothic"
+qm_wine_fonts() {
+    local marker=$WINEPREFIX/.quillmate-fonts
+    [ -f "$marker" ] && return 0
+    "$QM_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$QM_DIALOG_FACE" \
+        /d "$QM_DIALOG_FACE_SUBSTITUTE" /f >/dev/null 2>&1 </dev/null && : >"$marker"
 }
 
 qm_stop_wine() {

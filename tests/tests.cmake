@@ -28,9 +28,18 @@ if(QM_TREE STREQUAL "win64")
     add_test(NAME win_${name} COMMAND win_${name})
   endforeach()
 
-  if(EXISTS ${CMAKE_SOURCE_DIR}/tests/driver/qmdriver.cpp)
-    add_executable(qmdriver ${CMAKE_SOURCE_DIR}/tests/driver/qmdriver.cpp)
-    qm_target_flags(qmdriver)
-    target_link_libraries(qmdriver PRIVATE user32 kernel32)
-  endif()
+  # The scenarios' helper programs, each acting on Quillmate as another program would.
+  foreach(helper qmdriver qmcopier)
+    add_executable(${helper} ${CMAKE_SOURCE_DIR}/tests/driver/${helper}.cpp)
+    qm_target_flags(${helper})
+    target_link_libraries(${helper} PRIVATE user32 kernel32)
+  endforeach()
+endif()
+
+# The planted resource-meter DLL of the about box test, kept apart until the test plants it.
+if(TARGET win_about_test)
+  add_library(planted_rsrc32 SHARED ${CMAKE_SOURCE_DIR}/tests/win/planted/rsrc32.cpp)
+  set_target_properties(planted_rsrc32 PROPERTIES PREFIX "" OUTPUT_NAME rsrc32
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+  add_dependencies(win_about_test planted_rsrc32)
 endif()

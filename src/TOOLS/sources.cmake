@@ -1,2 +1,2 @@
-list(APPEND QM_PURE_SOURCES TOOLS/tooltext.cpp)
-list(APPEND QM_GLUE_SOURCES TOOLS/toolsys.cpp)
+list(APPEND QM_PURE_SOURCES TOOLS/tooltext.cpp TOOLS/toolwindrules.cpp TOOLS/clipmarks.cpp)
+list(APPEND QM_GLUE_SOURCES TOOLS/toolsys.cpp TOOLS/toolwind.cpp)

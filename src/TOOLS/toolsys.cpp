@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "TOOLS/clipmarks.h"
 #include "TOOLS/tooltext.h"
 
 namespace {
@@ -109,14 +110,37 @@ std::vector<char> CopyGlobalBlock(HANDLE handle) {
     return copy;
 }
 
+// One walk over the open clipboard's formats; only registered formats can be markers.
+bool HoldsIgnoreMarker() {
+    constexpr UINT kFirstRegisteredFormat = 0xC000;
+    for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f)) {
+        char name[256];  // the longest atom name fits, so no name is judged by a cut
+        if (f < kFirstRegisteredFormat || GetClipboardFormatNameA(f, name, sizeof name) == 0)
+            continue;
+        ClipboardMarker marker = MarkerOfFormatName(name);
+        if (marker == ClipboardMarker::None) continue;
+        std::vector<char> value;
+        if (marker == ClipboardMarker::IgnoreWhenZero) {
+            if (HANDLE handle = GetClipboardData(f)) value = CopyGlobalBlock(handle);
+        }
+        // The copy's own trailing NUL is no part of the value.
+        if (MarkerIgnoresChange(marker, value.data(), value.empty() ? 0 : value.size() - 1))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
-std::vector<char> ReadClipboardFormat(HWND owner, UINT format, bool* opened) {
+std::vector<char> ReadClipboardFormat(HWND owner, UINT format, bool* opened, bool* marked) {
     std::vector<char> copy;
     bool open = OpenClipboard(owner) != FALSE;
     if (opened) *opened = open;
+    if (marked) *marked = false;
     if (!open) return copy;
-    if (IsClipboardFormatAvailable(format)) {
+    if (marked && HoldsIgnoreMarker()) {
+        *marked = true;
+    } else if (IsClipboardFormatAvailable(format)) {
         if (HANDLE handle = GetClipboardData(format)) copy = CopyGlobalBlock(handle);
     }
     CloseClipboard();

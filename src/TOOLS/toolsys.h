@@ -31,8 +31,11 @@ bool SetClipboardText(HWND owner, const char* text);
 // A private copy of one clipboard format: the global block's bytes followed by one NUL byte,
 // so a CF_TEXT block lacking its own NUL is still read safely. Empty when the format is
 // absent, empty, or the clipboard cannot be opened; opened (when given) tells the last case
-// apart, so a caller may try again while another program holds the clipboard.
-std::vector<char> ReadClipboardFormat(HWND owner, UINT format, bool* opened = nullptr);
+// apart, so a caller may try again while another program holds the clipboard. With marked
+// given, the formats are looked over first: when one asks clipboard tools not to keep the
+// content, *marked is set and nothing is read.
+std::vector<char> ReadClipboardFormat(HWND owner, UINT format, bool* opened = nullptr,
+                                      bool* marked = nullptr);
 
 // Empties the clipboard; false when it could not be opened.
 bool ClearClipboard(HWND owner);

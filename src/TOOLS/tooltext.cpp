@@ -1,8 +1,10 @@
 // Shift-JIS text rules and path helpers shared by every subsystem.
 #include "TOOLS/tooltext.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace tooltext {
 
@@ -133,6 +135,26 @@ bool MakeFolderPath(char* buf, size_t size, const char* modulePath) {
     }
     std::memmove(buf, modulePath, len);
     buf[len] = '\0';
+    return true;
+}
+
+bool ParseDecimalInt(const char* text, int32_t& value) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (IsSpaceByte(*p)) ++p;
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (*p < '0' || *p > '9') return false;
+    // Accumulated in 64 bits and stopped just past the 32-bit range, so long digit runs
+    // saturate instead of overflowing.
+    constexpr int64_t kBeyond = int64_t{std::numeric_limits<int32_t>::max()} + 2;
+    int64_t magnitude = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        magnitude = std::min(magnitude * 10 + (*p - '0'), kBeyond);
+    }
+    int64_t signedValue = negative ? -magnitude : magnitude;
+    signedValue = std::clamp<int64_t>(signedValue, std::numeric_limits<int32_t>::min(),
+                                      std::numeric_limits<int32_t>::max());
+    value = static_cast<int32_t>(signedValue);
     return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 
 namespace tooltext {
 
@@ -63,5 +64,9 @@ bool MakeSiblingPath(char* buf, size_t size, const char* modulePath, const char*
 
 // The folder part of the module path (cut at its last separator, no trailing '\', case kept).
 bool MakeFolderPath(char* buf, size_t size, const char* modulePath);
+
+// A number as scanf's "%d" reads it: leading white space, an optional sign, digits; anything
+// after them is ignored. False when no digit follows. Numbers beyond the 32-bit range saturate.
+bool ParseDecimalInt(const char* text, int32_t& value);
 
 }  // namespace tooltext

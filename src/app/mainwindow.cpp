@@ -1,6 +1,7 @@
 // The hidden main window: creation and teardown of the run, command dispatch, menu states.
 #include "app/mainwindow.h"
 
+#include "about/aboutbox.h"
 #include "app/appshell.h"
 #include "app/commands.h"
 #include "app/popuppoint.h"
@@ -10,31 +11,45 @@
 #include "resource.h"
 #include "settings/appsettings.h"
 #include "settings/hotkeysys.h"
-#include "store/textfile.h"
+#include "store/listfile.h"
 #include "store/textstore.h"
 #include "TOOLS/toolsys.h"
 
 namespace {
 
+// The support site the about box links to: this repository's support page where the project
+// is published. The one address to change when the project moves.
+constexpr const char* kSupportSiteUrl =
+    "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
+
 // Writes the file of one list beside the executable; the history file only while in use.
-void SaveListFile(const AppSettings* settings, const TextStore* store, ListKind kind) {
-    if (!settings || !store) return;
-    if (kind == ListKind::History && !settings->history.useHistoryFile) return;
+void SaveListFile(const AppSettings& settings, const TextStore& store, ListKind kind) {
+    if (kind == ListKind::History && !settings.history.useHistoryFile) return;
     char path[522];
     if (BuildModuleSiblingPath(path, sizeof path, kind == ListKind::History ? ".hst" : ".use"))
-        saveTextFile(*store, kind, path);
+        saveTextFile(store, kind, path);
 }
 
-TextStore* CreateLoadedStore(HWND window, const AppSettings& settings) {
+// Loads one list's file; false when the file exists but could not be read, so that the texts
+// we failed to read are not overwritten by this run's list.
+bool LoadListFile(TextStore& store, ListKind kind) {
+    char path[522];
+    if (!BuildModuleSiblingPath(path, sizeof path, kind == ListKind::History ? ".hst" : ".use"))
+        return true;
+    if (loadTextFile(store, kind, path) != ListFileLoad::Unreadable) return true;
+    Trace("%s : not read, so it will not be written in this run\r\n", path);
+    return false;
+}
+
+TextStore* CreateLoadedStore(const AppSettings* settings) {
     TextStore* store = createTextStore();
     if (!store) return nullptr;
-    char path[522];
-    if (BuildModuleSiblingPath(path, sizeof path, ".use"))
-        loadTextFile(*store, ListKind::RegisteredTexts, path);
-    if (settings.history.useHistoryFile && BuildModuleSiblingPath(path, sizeof path, ".hst"))
-        loadTextFile(*store, ListKind::History, path);
-    store->saver = [window](ListKind kind) {
-        SaveListFile(GetAppSettings(window), GetTextStore(window), kind);
+    bool registeredWritable = LoadListFile(*store, ListKind::RegisteredTexts);
+    bool historyWritable =
+        !settings->history.useHistoryFile || LoadListFile(*store, ListKind::History);
+    store->saver = [settings, store, historyWritable, registeredWritable](ListKind kind) {
+        bool writable = kind == ListKind::History ? historyWritable : registeredWritable;
+        if (writable) SaveListFile(*settings, *store, kind);
     };
     return store;
 }
@@ -42,7 +57,7 @@ TextStore* CreateLoadedStore(HWND window, const AppSettings& settings) {
 LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
     AppSettings* settings = static_cast<AppSettings*>(create->lpCreateParams);
     SetPropA(window, PROP_APPINFO, settings);
-    TextStore* store = CreateLoadedStore(window, *settings);
+    TextStore* store = CreateLoadedStore(settings);
     // Without a store no handler could work: refuse the window rather than limp along.
     if (!store) return -1;
     SetPropA(window, PROP_APPDATA, store);
@@ -60,19 +75,21 @@ LRESULT OnDestroy(HWND window) {
     UnregisterAllHotkeys(window);
     LeaveViewerChain(window);
     RemoveNotificationIcon(window);
-    const AppSettings* settings = static_cast<AppSettings*>(RemovePropA(window, PROP_APPINFO));
+    RemovePropA(window, PROP_APPINFO);
     TextStore* store = static_cast<TextStore*>(RemovePropA(window, PROP_APPDATA));
     RemovePropA(window, PROP_DIALOG);
     DestroyMenuTips(window);
-    SaveListFile(settings, store, ListKind::History);
-    SaveListFile(settings, store, ListKind::RegisteredTexts);
+    if (store) {
+        store->saver(ListKind::History);
+        store->saver(ListKind::RegisteredTexts);
+    }
     destroyTextStore(store);
     PostQuitMessage(0);
     return 0;
 }
 
 LRESULT OnQueryEndSession(HWND window) {
-    SaveListFile(GetAppSettings(window), GetTextStore(window), ListKind::History);
+    if (TextStore* store = GetTextStore(window)) store->saver(ListKind::History);
     return TRUE;
 }
 
@@ -119,7 +136,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppSettings* settings = GetAppSettings(window);
     switch (LOWORD(wParam)) {
     case IDM_QUIT: DestroyWindow(window); return 0;
-    case IDM_ABOUT: return 0;            // comes with the about box
+    case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
     case IDM_SETTINGS: return 0;         // comes with the settings dialog
     case IDM_HOTKEYS: return 0;          // comes with the hotkey dialog
     case IDM_REGISTER_TEXT: return 0;    // comes with the edit pad

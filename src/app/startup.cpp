@@ -92,7 +92,7 @@ int RunResident(HINSTANCE instance) {
     LoadHotkeys(settingsPath, settings.hotkeys);
     HANDLE mutex = CreateMainWindow(instance, &settings);
     if (!mutex) return 0;
-    MSG msg;
+    MSG msg = {};  // GetMessageA's -1 leaves it unwritten
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

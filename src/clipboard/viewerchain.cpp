@@ -34,9 +34,10 @@ void CALLBACK OnClearTick(HWND mainWindow, UINT, UINT_PTR, DWORD) {
     ClearClipboard(mainWindow);
 }
 
+void ReadChangedClipboard(HWND mainWindow);
+
 void CALLBACK OnOpenRetryTick(HWND mainWindow, UINT, UINT_PTR, DWORD) {
-    KillTimer(mainWindow, TIMER_CLIPBOARD_RETRY);
-    OnClipboardChanged(mainWindow);
+    ReadChangedClipboard(mainWindow);
 }
 
 // text is a clipboard copy: the block's bytes and one NUL of its own after them.
@@ -52,12 +53,45 @@ void HandleText(HWND mainWindow, AppSettings& settings, const std::vector<char>&
     if (settings.history.autoClear) StartClearTimer(mainWindow, settings);
 }
 
+// The copying program asked that no clipboard tool keep this: it is neither recorded, logged nor
+// shown, but still cleared on time so a secret does not outstay the user's delay.
+void HandleMarked(HWND mainWindow, const AppSettings& settings) {
+    if (settings.history.autoClear) StartClearTimer(mainWindow, settings);
+}
+
 void HandleNoText(HWND mainWindow, const AppSettings& settings) {
     g_icon.setTip("");
     if (!settings.log.logImage || settings.log.logFolder[0] == '\0') return;
     std::vector<char> dib = ReadClipboardFormat(mainWindow, CF_DIB);
     // The copy carries one NUL of its own after the block.
     if (!dib.empty()) WriteBitmapLog(dib.data(), dib.size() - 1, settings.log.logFolder);
+}
+
+void ReadChangedClipboard(HWND mainWindow) {
+    StopRepairTimer(mainWindow);
+    KillTimer(mainWindow, TIMER_CLIPBOARD_RETRY);
+    AppSettings* settings = GetAppSettings(mainWindow);
+    if (!settings) return;
+    bool opened = false;
+    bool marked = false;
+    std::vector<char> text = ReadClipboardFormat(
+        mainWindow, CF_TEXT, &opened, settings->history.honourIgnoreMarkers ? &marked : nullptr);
+    // Another program may hold the clipboard for a moment: read again shortly rather than
+    // lose the text it just put there.
+    if (!opened && g_openRetries < kClipboardOpenRetries) {
+        ++g_openRetries;
+        SetTimer(mainWindow, TIMER_CLIPBOARD_RETRY, kClipboardOpenRetryMs, OnOpenRetryTick);
+        return;
+    }
+    g_openRetries = 0;
+    if (marked)
+        HandleMarked(mainWindow, *settings);
+    else if (!text.empty())
+        HandleText(mainWindow, *settings, text);
+    else
+        HandleNoText(mainWindow, *settings);
+    if (settings->history.animateIcon && !marked) g_icon.animate(mainWindow);
+    RestartRepairTimer(mainWindow, static_cast<UINT>(settings->history.repairInterval));
 }
 
 }  // namespace
@@ -111,26 +145,9 @@ LRESULT OnChangeClipboardChain(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT OnClipboardChanged(HWND mainWindow) {
-    StopRepairTimer(mainWindow);
-    KillTimer(mainWindow, TIMER_CLIPBOARD_RETRY);
-    AppSettings* settings = GetAppSettings(mainWindow);
-    if (!settings) return 0;
-    bool opened = false;
-    std::vector<char> text = ReadClipboardFormat(mainWindow, CF_TEXT, &opened);
-    // Another program may hold the clipboard for a moment: read again shortly rather than
-    // lose the text it just put there.
-    if (!opened && g_openRetries < kClipboardOpenRetries) {
-        ++g_openRetries;
-        SetTimer(mainWindow, TIMER_CLIPBOARD_RETRY, kClipboardOpenRetryMs, OnOpenRetryTick);
-        return 0;
-    }
+    // A new change gets retries of its own, even while those of the previous one are pending.
     g_openRetries = 0;
-    if (!text.empty())
-        HandleText(mainWindow, *settings, text);
-    else
-        HandleNoText(mainWindow, *settings);
-    if (settings->history.animateIcon) g_icon.animate(mainWindow);
-    RestartRepairTimer(mainWindow, static_cast<UINT>(settings->history.repairInterval));
+    ReadChangedClipboard(mainWindow);
     return 0;
 }
 

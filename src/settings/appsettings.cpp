@@ -2,7 +2,6 @@
 #include "settings/appsettings.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "TOOLS/tooltext.h"
 
@@ -17,6 +16,7 @@ void SetDefaultHistorySettings(HistorySettings& history) {
     history.repairInterval = 600000;
     history.autoClear = false;
     history.clearInterval = 240000;
+    history.honourIgnoreMarkers = true;
 }
 
 void SetDefaultMenuSettings(MenuSettings& menu) {
@@ -55,21 +55,5 @@ void ClampMenuSettings(MenuSettings& menu) {
 }
 
 bool ParseProfileInt(const char* text, int32_t& value) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-    while (tooltext::IsSpaceByte(*p)) ++p;
-    bool negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
-    if (*p < '0' || *p > '9') return false;
-    // Accumulated in 64 bits and stopped just past the 32-bit range, so long digit runs
-    // saturate instead of overflowing.
-    constexpr int64_t kBeyond = int64_t{std::numeric_limits<int32_t>::max()} + 2;
-    int64_t magnitude = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        magnitude = std::min(magnitude * 10 + (*p - '0'), kBeyond);
-    }
-    int64_t signedValue = negative ? -magnitude : magnitude;
-    signedValue = std::clamp<int64_t>(signedValue, std::numeric_limits<int32_t>::min(),
-                                      std::numeric_limits<int32_t>::max());
-    value = static_cast<int32_t>(signedValue);
-    return true;
+    return tooltext::ParseDecimalInt(text, value);
 }

@@ -26,6 +26,7 @@ struct HistorySettings {
     int32_t repairInterval;  // milliseconds
     bool autoClear;
     int32_t clearInterval;  // milliseconds
+    bool honourIgnoreMarkers;  // pass over content its program marked as not to be kept
 };
 
 struct MenuSettings {

@@ -13,6 +13,7 @@ namespace {
 
 const char* const kMenuPointSection = "メニューの表示位置";
 const char* const kDateFormatSection = "日時の書式";
+const char* const kIgnoreMarkersKey = "記録拒否の指定されたクリップボードを無視する";
 
 // Keys of older files.
 const char* const kOldUseHistoryFile = "履歴を保存する";
@@ -59,6 +60,7 @@ void LoadHistoryGroup(const char* path, HistorySettings& h) {
     h.repairInterval = ReadProfileInt(s, "監視チェインの修復間隔", path, h.repairInterval);
     h.autoClear = ReadProfileBool(s, "クリップボード文字列の自動クリア", path, h.autoClear);
     h.clearInterval = ReadProfileInt(s, "クリップボード文字列のクリア間隔", path, h.clearInterval);
+    h.honourIgnoreMarkers = ReadProfileBool(s, kIgnoreMarkersKey, path, h.honourIgnoreMarkers);
     ClampHistorySettings(h);
 }
 
@@ -93,6 +95,7 @@ void SaveHistoryGroup(const char* path, const HistorySettings& h) {
     WriteProfileInt(s, "監視チェインの修復間隔", path, h.repairInterval);
     WriteProfileBool(s, "クリップボード文字列の自動クリア", path, h.autoClear);
     WriteProfileInt(s, "クリップボード文字列のクリア間隔", path, h.clearInterval);
+    WriteProfileBool(s, kIgnoreMarkersKey, path, h.honourIgnoreMarkers);
 }
 
 void SaveMenuGroup(const char* path, const MenuSettings& m) {
@@ -113,13 +116,21 @@ void SaveLogGroup(const char* path, const LogSettings& l) {
     WritePrivateProfileStringA(s, "ログフォルダ", l.logFolder, path);
 }
 
-// The old hotkey keys are about to be deleted; a hotkey the hotkey section does not hold yet
-// would be lost with them, so the loaded value is written there first.
+bool ProfileIntReadable(const char* section, const char* key, const char* file) {
+    char text[1024];
+    GetPrivateProfileStringA(section, key, "", text, sizeof text - 1, file);
+    int32_t value;
+    return ParseProfileInt(text, value);
+}
+
+// The old hotkey keys are about to be deleted; a hotkey the hotkey section does not hold as a
+// number (missing, empty, letters) came from the old key and would be lost with it, so the
+// loaded value is written there first.
 void CarryLegacyHotkeys(const char* path, const HotkeySettings& group) {
     for (const LegacyHotkeyKey& legacy : kLegacyHotkeyKeys) {
         if (!ProfileKeyExists(kMainSection, legacy.key, path)) continue;
         const HotkeyBinding* row = BindingOfSlot(legacy.slot);
-        if (ProfileKeyExists(kHotkeySection, row->key, path)) continue;
+        if (ProfileIntReadable(kHotkeySection, row->key, path)) continue;
         WriteProfileInt(kHotkeySection, row->key, path, EncodeHotkey(group.slots[legacy.slot]));
     }
 }

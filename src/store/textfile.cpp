@@ -1,7 +1,6 @@
-// Reading and writing the history and registered-text files.
+// The record format of the history and registered-text files.
 #include "store/textfile.h"
 
-#include <cstdio>
 #include <exception>
 #include <new>
 
@@ -30,45 +29,6 @@ void endRecord(TextRecordDecoder& decoder, const TextRecordSink& sink) {
     decoder.started = false;
     decoder.pendingCr = false;
     decoder.skipping = false;
-}
-
-bool writeAll(std::FILE* file, const std::string& bytes) {
-    return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-}
-
-bool writeRecords(std::FILE* file, const TextList& list) {
-    try {
-        std::string buffer;
-        buffer.reserve(kIoChunk);
-        // The chain runs oldest first, the order of the file.
-        for (const auto& entry : list.chain) {
-            appendTextRecord(buffer, entry->text);
-            if (buffer.size() < kIoChunk) continue;
-            if (!writeAll(file, buffer)) return false;
-            buffer.clear();
-        }
-        return writeAll(file, buffer) && std::fflush(file) == 0 && !std::ferror(file);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-}
-
-bool fileExists(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    std::fclose(file);
-    return true;
-}
-
-bool replaceFile(const char* temp, const char* target) {
-    if (std::rename(temp, target) == 0) return true;
-    // Windows refuses to rename onto an existing file. A crash between the two calls leaves
-    // only the temporary, complete, beside the missing target.
-    std::remove(target);
-    if (std::rename(temp, target) == 0) return true;
-    // While the target is still there the temporary is of no use; otherwise it is the only copy.
-    if (fileExists(target)) std::remove(temp);
-    return false;
 }
 
 }  // namespace
@@ -117,40 +77,25 @@ void appendTextRecord(std::string& out, std::string_view text) {
     out.push_back('\0');
 }
 
-bool loadTextFile(TextStore& store, ListKind kind, const char* path) {
-    if (!path || listCount(store, kind) < 0) return false;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    TextRecordDecoder decoder;
-    TextRecordSink sink = [&store, kind](const std::string& text) {
-        addText(store, kind, text.c_str());
-    };
-    char chunk[16 * 1024];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        feedTextRecords(decoder, chunk, got, sink);
-    bool readWell = !std::ferror(file);
-    finishTextRecords(decoder, sink);
-    std::fclose(file);
-    return readWell;
+bool writeTextRecords(const TextList& list, const ByteWriter& write) {
+    try {
+        std::string buffer;
+        buffer.reserve(kIoChunk);
+        // The chain runs oldest first, the order of the file.
+        for (const auto& entry : list.chain) {
+            appendTextRecord(buffer, entry->text);
+            if (buffer.size() < kIoChunk) continue;
+            if (!write(buffer.data(), buffer.size())) return false;
+            buffer.clear();
+        }
+        return buffer.empty() || write(buffer.data(), buffer.size());
+    } catch (const std::exception&) {  // bad_alloc, or length_error past max_size
+        return false;
+    }
 }
 
-bool saveTextFile(const TextStore& store, ListKind kind, const char* path) {
-    if (!path || listCount(store, kind) < 0) return false;
-    const TextList& list = kind == ListKind::History ? store.history : store.registered;
-    std::string temp;
-    try {
-        temp = std::string(path) + ".tmp";
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file) return false;
-    bool written = writeRecords(file, list);
-    written = std::fclose(file) == 0 && written;
-    if (!written) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return replaceFile(temp.c_str(), path);
+std::string tempSiblingPath(std::string_view path) {
+    std::string temp(path);
+    if (!temp.empty()) temp.back() = temp.back() == '~' ? '_' : '~';
+    return temp;
 }

@@ -1,6 +1,6 @@
-// The history (.hst) and registered-text (.use) files: NUL-terminated records, oldest first,
-// LF stored as CR LF. Binary stdio with our own line-end translation, so the bytes are the same
-// on every platform. Pure.
+// The byte format of the history (.hst) and registered-text (.use) files: NUL-terminated
+// records, oldest first, LF stored as CR LF. Our own line-end translation, so the bytes are the
+// same on every platform. Pure; store/listfile reads and writes the files.
 #pragma once
 
 #include "store/textstore.h"
@@ -30,12 +30,12 @@ void finishTextRecords(TextRecordDecoder& decoder, const TextRecordSink& sink);
 // Appends the file bytes of one text to out: every LF as CR LF, then one NUL.
 void appendTextRecord(std::string& out, std::string_view text);
 
-// Adds the file's records to the list with addText, oldest first, so the last record ends at
-// index 0. The list is not emptied first. False when the file cannot be opened or read (the
-// records read before a read error stay added).
-bool loadTextFile(TextStore& store, ListKind kind, const char* path);
+// Hands the file bytes of the whole list, oldest first, to write in blocks of about 64 KB (an
+// empty list writes nothing). False as soon as write fails or memory runs out.
+using ByteWriter = std::function<bool(const char* data, size_t size)>;
+bool writeTextRecords(const TextList& list, const ByteWriter& write);
 
-// Writes the whole list (an empty list as an empty file). The bytes go to path + ".tmp", which
-// then replaces path; on a failed write path is left untouched and the temporary removed.
-// False on any failure.
-bool saveTextFile(const TextStore& store, ListKind kind, const char* path);
+// The temporary file a save writes before it replaces path: same folder and same length (the
+// last character becomes '~', or '_' where it is a '~'), so it fits wherever path fits, and a
+// crash leaves at most this one file behind.
+std::string tempSiblingPath(std::string_view path);

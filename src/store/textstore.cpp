@@ -170,7 +170,13 @@ bool isHistoryId(const TextStore& store, int id) {
 bool recordHistoryText(TextStore& store, int historyCount, const char* text) {
     // A registered text is reached from its own menu section; the History does not repeat it.
     if (isRegistered(store, text)) return true;
-    if (!addText(store, ListKind::History, text)) return false;
+    if (!addText(store, ListKind::History, text)) {
+        // The pool may be full of History entries beyond the count (a lowered count, a long
+        // file): drop those the new text would push out anyway, then refuse only if still full.
+        if (listCount(store, ListKind::History) < historyCount) return false;
+        trimHistory(store, historyCount > 0 ? historyCount - 1 : 0);
+        if (!addText(store, ListKind::History, text)) return false;
+    }
     trimHistory(store, historyCount);
     if (store.saver) store.saver(ListKind::History);
     return true;

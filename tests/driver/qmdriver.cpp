@@ -12,6 +12,8 @@
 //   qmdriver hold-clipboard MS COUNT       join the viewer chain ahead of Quillmate; on each of
 //                                          COUNT changes open the clipboard, pass the change on,
 //                                          keep it open MS ms; print "hold N ms" per change
+//   qmdriver dialogs ITEM                  print "handle<TAB>caption<TAB>item text" for each
+//                                          visible dialog of Quillmate's thread
 #include <windows.h>
 
 #include <cstdio>
@@ -198,6 +200,24 @@ int HoldClipboard(DWORD holdMs, int count) {
     return 0;
 }
 
+BOOL CALLBACK PrintDialog(HWND window, LPARAM item) {
+    char name[16] = {}, caption[1024] = {}, text[1024] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    GetWindowTextA(window, caption, sizeof caption);
+    GetDlgItemTextA(window, static_cast<int>(item), text, sizeof text);
+    std::printf("%p\t%s\t%s\n", static_cast<void*>(window), caption, text);
+    return TRUE;
+}
+
+int Dialogs(int item) {
+    HWND window = FindQuillmate();
+    if (!window) return 2;
+    EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), PrintDialog, item);
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -213,6 +233,7 @@ int main(int argc, char** argv) {
     if (verb == "window-text" && argc > 2) return WindowText(argv[2]);
     if (verb == "close-window" && argc > 2) return PostClose(argv[2]);
     if (verb == "hold-clipboard" && argc > 3) return HoldClipboard(timeout, std::atoi(argv[3]));
+    if (verb == "dialogs" && argc > 2) return Dialogs(std::atoi(argv[2]));
     std::fprintf(stderr, "unknown command\n");
     return 64;
 }

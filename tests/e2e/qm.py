@@ -1,6 +1,7 @@
 """Helpers of the end-to-end scenarios: one Quillmate per temporary folder, the X clipboard
 through xclip, the test driver under Wine. Standard library only."""
 
+import ctypes
 import os
 import shutil
 import signal
@@ -16,6 +17,7 @@ class Config:
     exe = ""
     driver = ""
     wine = "/usr/lib/wine/wine64"
+    version = ""  # the build's project version
 
 
 def bmp_bytes(width=4, height=3, color=(0, 0, 255)):
@@ -69,6 +71,45 @@ def wait_until(predicate, timeout=10.0, step=0.05):
             return value
         time.sleep(step)
     return predicate()
+
+
+class FolderWatch:
+    """Names of the files completed in a folder (closed after writing, or renamed into it), in
+    the order the kernel saw them: an order that equal modification times cannot fake."""
+
+    IN_CLOSE_WRITE, IN_MOVED_TO, IN_NONBLOCK = 0x8, 0x80, 0o4000
+
+    def __init__(self, folder):
+        self.libc = ctypes.CDLL(None, use_errno=True)
+        self.fd = self.libc.inotify_init1(self.IN_NONBLOCK)
+        if self.fd < 0:
+            raise OSError(ctypes.get_errno(), "inotify_init1")
+        mask = self.IN_CLOSE_WRITE | self.IN_MOVED_TO
+        if self.libc.inotify_add_watch(self.fd, folder.encode(), mask) < 0:
+            raise OSError(ctypes.get_errno(), "inotify_add_watch")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        os.close(self.fd)
+
+    def names(self):
+        data = b""
+        while True:
+            try:
+                chunk = os.read(self.fd, 65536)
+            except BlockingIOError:
+                break
+            if not chunk:
+                break
+            data += chunk
+        names, at = [], 0
+        while at + 16 <= len(data):
+            _wd, _mask, _cookie, length = struct.unpack_from("iIII", data, at)
+            names.append(data[at + 16:at + 16 + length].rstrip(b"\0").decode())
+            at += 16 + length
+        return names
 
 
 def windows_path(path):
@@ -135,6 +176,12 @@ class Quillmate:
     def driver(self, *args, timeout=90):
         return subprocess.run([Config.wine, Config.driver, *args], cwd=self.folder,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+
+    def copy_marked(self, text, *formats):
+        """Copies text from a Win32 program, with marker formats ("NAME" or "NAME=DWORD")."""
+        copier = os.path.join(os.path.dirname(Config.driver), "qmcopier.exe")
+        return subprocess.run([Config.wine, copier, text, *formats], cwd=self.folder,
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=90)
 
     def command(self, command_id):
         return self.driver("post-command", str(command_id)).returncode == 0

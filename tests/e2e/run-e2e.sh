@@ -13,7 +13,8 @@ if [ "${1:-}" = --suite ]; then
     shift 2
 fi
 
-for f in "$QM_BUILD/win64/Quillmate.exe" "$QM_BUILD/win64/qmdriver.exe"; do
+for f in Quillmate qmdriver qmcopier; do
+    f=$QM_BUILD/win64/$f.exe
     [ -f "$f" ] || { echo "missing $f (build the win64 tree first)" >&2; qm_record "$suite" 0 1; exit 1; }
 done
 cleanup() { qm_stop_wine; qm_stop_xvfb; }
@@ -23,7 +24,8 @@ qm_wine_env
 
 counts=$QM_BUILD/$suite-counts.txt
 rm -f "$counts"
-python3 "$QM_ROOT/tests/e2e/$script" \
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$QM_BUILD/win64/CMakeCache.txt")
+python3 "$QM_ROOT/tests/e2e/$script" --version "$version" \
     --exe "$QM_BUILD/win64/Quillmate.exe" --driver "$QM_BUILD/win64/qmdriver.exe" \
     --wine "$QM_WINE64" --results "$counts" "$@"
 rc=$?

@@ -23,7 +23,7 @@ TEST(ClampSettings, HistoryAndMenuBounds) {
         {30, 600000, -1, 30, 600000, 60000},
     };
     for (const auto& c : history) {
-        HistorySettings h{c.count, true, true, true, true, c.repair, false, c.clear};
+        HistorySettings h{c.count, true, true, true, true, c.repair, false, c.clear, true};
         ClampHistorySettings(h);
         EXPECT_EQ((std::vector<int32_t>{h.historyCount, h.repairInterval, h.clearInterval}),
                   (std::vector<int32_t>{c.wantCount, c.wantRepair, c.wantClear}))

@@ -63,6 +63,42 @@ TEST(DateFormatter, Numbers) {
     });
 }
 
+// The full-width form of an ASCII name, built from the code page's layout of the letters
+// rather than copied from the engine's tables.
+std::string Wide(const std::string& ascii) {
+    std::string out;
+    for (char c : ascii) {
+        if (c >= 'A' && c <= 'Z') out += {'\x82', static_cast<char>(0x60 + (c - 'A'))};
+        if (c >= 'a' && c <= 'z') out += {'\x82', static_cast<char>(0x81 + (c - 'a'))};
+        if (c == '.') out += "．";
+    }
+    return out;
+}
+
+TEST(DateFormatter, EveryMonthAndWeekdayNameInEveryForm) {
+    const char* const months[12][3] = {
+        {"Jan.", "January", "睦月"},  {"Feb.", "February", "如月"}, {"Mar.", "March", "弥生"},
+        {"Apr.", "April", "卯月"},    {"May", "May", "皐月"},       {"Jun.", "June", "水無月"},
+        {"Jul.", "July", "文月"},     {"Aug.", "August", "葉月"},   {"Sep.", "September", "長月"},
+        {"Oct.", "October", "神無月"}, {"Nov.", "November", "霜月"}, {"Dec.", "December", "師走"},
+    };
+    for (int m = 1; m <= 12; ++m) {
+        const auto& [b, B, T] = months[m - 1];
+        std::string expected = std::string(b) + "|" + B + "|" + Wide(b) + "|" + Wide(B) + "|" + T;
+        EXPECT_EQ(Format("%b|%B|%*b|%*B|%T", At(2007, m, 1, 1)), expected) << m;
+    }
+    const char* const days[7][3] = {
+        {"Sun.", "Sunday", "日"},   {"Mon.", "Monday", "月"},    {"Tue.", "Tuesday", "火"},
+        {"Wed.", "Wednesday", "水"}, {"Thu.", "Thursday", "木"}, {"Fri.", "Friday", "金"},
+        {"Sat.", "Saturday", "土"},
+    };
+    for (int d = 0; d < 7; ++d) {
+        const auto& [a, A, x] = days[d];
+        std::string expected = std::string(a) + "|" + A + "|" + Wide(a) + "|" + Wide(A) + "|" + x;
+        EXPECT_EQ(Format("%a|%A|%*a|%*A|%x", At(2007, 9, d, 9)), expected) << d;
+    }
+}
+
 TEST(DateFormatter, Names) {
     ExpectAll({
         {"%b|%B|%*b|%*B|%T", At(2007, 1, 1, 1), "Jan.|January|Ｊａｎ．|Ｊａｎｕａｒｙ|睦月"},

@@ -1,17 +1,12 @@
-// History and registered-text files: record bytes, line ends, damaged input, safe replacement.
+// History and registered-text file bytes: records, line ends, damaged input, the temporary name.
 #include "store/textfile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -48,41 +43,57 @@ TEST(TextRecords, DecodeWholeOrInAnyTwoPieces) {
             EXPECT_EQ(decode(bytes, cut), texts) << cut;
 }
 
-struct TextFile : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() / ("qm_" + std::to_string(std::random_device{}()));
-    std::string file = (dir / "q.hst").string();
-    void SetUp() override { fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
-    void write(const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
-    std::string read() {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-};
+std::string encode(const TextStore& store) {
+    std::string bytes;
+    ByteWriter write = [&bytes](const char* data, size_t size) {
+        bytes.append(data, size);
+        return true;
+    };
+    EXPECT_TRUE(writeTextRecords(store.history, write));
+    return bytes;
+}
 
-TEST_F(TextFile, SavesOldestFirstWithCrLfAndLoadsBack) {
-    const std::string big(100 * 1024, 'L');  // longer than any piece read or written at once
+// Loading adds each record in file order, as the file reader does.
+void load(TextStore& store, const std::string& bytes) {
+    for (const std::string& text : decode(bytes)) addText(store, kHistory, text.c_str());
+}
+
+TEST(TextRecords, EncodeOldestFirstWithCrLfAndDecodeBack) {
+    const std::string big(100 * 1024, 'L');  // longer than any block written at once
     const Texts texts = {"B", "表示\r\n行", "", "a\x1Az", big, "x\r", "A"};
     TextStore store;
     for (const std::string& t : texts) addText(store, kHistory, t.c_str());
-    write(std::string(300 * 1024, 'o'));  // a longer old file is replaced whole
-    ASSERT_TRUE(saveTextFile(store, kHistory, file.c_str()));
     const std::string head("B\0\x95\x5C\x8E\xA6\r\r\n\x8D\x73\0\0a\x1Az\0", 17);
-    EXPECT_EQ(read(), head + big + std::string("\0x\r\0A\0", 6));
-    EXPECT_FALSE(fs::exists(file + ".tmp"));
+    EXPECT_EQ(encode(store), head + big + std::string("\0x\r\0A\0", 6));
     TextStore loaded;
     addText(loaded, kHistory, "A");  // loading adds; an equal record moves it
-    ASSERT_TRUE(loadTextFile(loaded, kHistory, file.c_str()));
+    load(loaded, encode(store));
     EXPECT_EQ(oldestFirst(loaded), texts);
     clearList(loaded, kHistory);
-    ASSERT_TRUE(saveTextFile(loaded, kHistory, file.c_str()));
-    EXPECT_EQ(read(), "");
-    std::string nowhere = (dir / "missing" / "q.hst").string();
-    EXPECT_FALSE(saveTextFile(store, kHistory, nowhere.c_str()));
-    EXPECT_FALSE(loadTextFile(store, kHistory, nowhere.c_str()));
+    EXPECT_EQ(encode(loaded), "");
 }
 
-TEST_F(TextFile, RandomBytesDecodeAlikeInPiecesAndLoadAndSaveAsTheirRecords) {
+TEST(TextRecords, AFailingWriterStopsTheEncoding) {
+    TextStore store;
+    for (int i = 0; i < 3; ++i) addText(store, kHistory, std::string(40 * 1024, 'a' + i).c_str());
+    int calls = 0;
+    EXPECT_FALSE(writeTextRecords(store.history, [&calls](const char*, size_t) {
+        ++calls;
+        return false;
+    }));
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(TextRecords, TempSiblingKeepsTheLengthAndDiffers) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"c:\\q\\quillmate.hst", "c:\\q\\quillmate.hs~"},
+        {"c:\\q\\odd~", "c:\\q\\odd_"},
+        {"", ""},
+    };
+    for (const auto& [path, temp] : cases) EXPECT_EQ(tempSiblingPath(path), temp) << path;
+}
+
+TEST(TextRecords, RandomBytesDecodeAlikeInPiecesAndEncodeAsTheirRecords) {
     std::mt19937 rng(5);
     for (int round = 0; round < 400; ++round) {
         std::string bytes;
@@ -95,12 +106,10 @@ TEST_F(TextFile, RandomBytesDecodeAlikeInPiecesAndLoadAndSaveAsTheirRecords) {
             expected.erase(std::remove(expected.begin(), expected.end(), t), expected.end());
             expected.push_back(t);
         }
-        write(bytes);
         TextStore store;
-        ASSERT_TRUE(loadTextFile(store, kHistory, file.c_str()));
+        load(store, bytes);
         ASSERT_EQ(oldestFirst(store), expected) << round;
-        ASSERT_TRUE(saveTextFile(store, kHistory, file.c_str()));
-        ASSERT_EQ(decode(read()), expected) << round;
+        ASSERT_EQ(decode(encode(store)), expected) << round;
     }
 }
 

@@ -58,6 +58,21 @@ TEST(TextStore, FullPoolRefusesNewTextsAndLeavesBothListsAsTheyWere) {
     EXPECT_EQ(rowsOf(store, kRegistered)[0], (std::pair<int, std::string>{4097, "after"}));
 }
 
+TEST(TextStore, FullPoolMakesRoomFromAHistoryLongerThanItsCount) {
+    TextStore store;
+    for (const char* text : {"1", "2", "3", "4", "5"}) addText(store, kHistory, text);
+    auto fillPool = [&store] {
+        while (addText(store, kRegistered, std::to_string(listCount(store, kRegistered)).c_str())) {
+        }
+    };
+    fillPool();
+    EXPECT_TRUE(recordHistoryText(store, 3, "new"));
+    EXPECT_EQ(rowsOf(store, kHistory), (Rows{{4096, "new"}, {4100, "5"}, {4099, "4"}}));
+    fillPool();
+    EXPECT_TRUE(recordHistoryText(store, 3, "newer"));  // at its count: the oldest makes room
+    EXPECT_EQ(rowsOf(store, kHistory), (Rows{{4099, "newer"}, {4096, "new"}, {4100, "5"}}));
+}
+
 TEST(TextStore, SaverIsAskedOnlyWhenAListChanged) {
     TextStore store;
     std::vector<ListKind> saved;

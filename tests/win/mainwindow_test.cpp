@@ -12,6 +12,7 @@
 #include "app/mainwindow.h"
 #include "app/startup.h"
 #include "app/trayicon.h"
+#include "clipboard/capturerules.h"
 #include "clipboard/viewerchain.h"
 #include "resource.h"
 #include "settings/appsettings.h"
@@ -159,6 +160,91 @@ TEST_F(MainWindowTest, AutoClearEmptiesTheClipboardAfterTheDelay) {
     EXPECT_EQ(History(), (std::vector<std::string>{"secret"})) << "the history keeps the text";
 }
 
+HGLOBAL GlobalCopy(const std::string& bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (void* data = block ? GlobalLock(block) : nullptr) {
+        std::memcpy(data, bytes.data(), bytes.size());
+        GlobalUnlock(block);
+    }
+    return block;
+}
+
+// Puts a text on the clipboard together with a registered format, in one go, as a password
+// manager marks what it copies.
+void CopyMarked(const char* text, const char* format, const std::string& value) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, GlobalCopy(std::string(text, std::strlen(text) + 1)));
+    SetClipboardData(RegisterClipboardFormatA(format), GlobalCopy(value));
+    CloseClipboard();
+}
+
+const std::string kDwordZero("\0\0\0\0", 4);
+const std::string kDwordOne("\1\0\0\0", 4);
+
+TEST_F(MainWindowTest, MarkedTextsAreNeitherRecordedLoggedNorShown) {
+    struct Case {
+        const char* format;
+        std::string value;
+        bool honour;  // the setting
+        bool recorded;
+    };
+    const Case cases[] = {
+        {"Clipboard Viewer Ignore", "x", true, false},
+        {"ExcludeClipboardContentFromMonitorProcessing", kDwordOne, true, false},
+        {"CanIncludeInClipboardHistory", kDwordZero, true, false},
+        {"CanIncludeInClipboardHistory", kDwordOne, true, true},
+        {"CanUploadToCloudClipboard", kDwordZero, true, true},
+        {"Clipboard Viewer Ignore", "x", false, true},
+    };
+    settings_.history.animateIcon = true;
+    settings_.log.logText = true;
+    settings_.log.logImage = true;
+    std::string log = folder_.file("log");
+    std::strcpy(settings_.log.logFolder, log.c_str());
+    Start();
+    Copy("plain");
+    PumpMessages(400);  // its animation ends
+    int n = 0;
+    for (const Case& c : cases) {
+        std::string text = "marked " + std::to_string(++n);
+        SCOPED_TRACE(std::string(c.format) + " in " + text);
+        settings_.history.honourIgnoreMarkers = c.honour;
+        std::vector<std::string> history = History();
+        std::string hst = testenv::ReadFileBytes(folder_.file("quillmate.hst"));
+        auto logs = testenv::ReadTree(log);
+        std::string tip = CurrentIconTip();
+        CopyMarked(text.c_str(), c.format, c.value);
+        std::vector<int> frames = WatchAnimation();
+        if (c.recorded) {
+            EXPECT_EQ(History().front(), text);
+            EXPECT_EQ(CurrentIconTip(), text);
+            EXPECT_GT(frames.size(), 1u) << "animated";
+            bool logged = false;
+            for (const auto& file : testenv::ReadTree(log)) logged |= file.second == text;
+            EXPECT_TRUE(logged);
+        } else {
+            EXPECT_EQ(History(), history);
+            EXPECT_EQ(testenv::ReadFileBytes(folder_.file("quillmate.hst")), hst);
+            EXPECT_EQ(testenv::ReadTree(log), logs) << "no .txt, no .bmp";
+            EXPECT_EQ(CurrentIconTip(), tip);
+            EXPECT_EQ(frames, std::vector<int>{IDI_QUILLMATE}) << "not animated";
+        }
+    }
+}
+
+TEST_F(MainWindowTest, MarkedTextIsStillClearedAfterTheDelay) {
+    settings_.history.autoClear = true;
+    settings_.history.clearInterval = 300;  // below the file's bounds, for a short test
+    Start();
+    CopyMarked("password", "CanIncludeInClipboardHistory", kDwordZero);
+    PumpMessages(100);
+    ASSERT_FALSE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
+    PumpMessages(600);
+    EXPECT_TRUE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
+    EXPECT_TRUE(History().empty());
+}
+
 LRESULT CALLBACK RecordingViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CHANGECBCHAIN) {
         SetPropA(window, "SEEN_REMOVED", reinterpret_cast<HANDLE>(wParam));
@@ -199,18 +285,66 @@ TEST_F(MainWindowTest, TextIsReadOnceAnotherProgramLetsGoOfTheClipboard) {
     ASSERT_TRUE(SetClipboardText(nullptr, "held"));
     // Another thread holds the clipboard open for a moment, as a slow program would.
     std::thread holder([opened] {
-        if (OpenClipboard(nullptr)) {
-            SetEvent(opened);
-            Sleep(120);
-            CloseClipboard();
-        }
+        if (!OpenClipboard(nullptr)) return;
         SetEvent(opened);
+        Sleep(120);
+        CloseClipboard();
     });
-    WaitForSingleObject(opened, 2000);
+    bool held = WaitForSingleObject(opened, 2000) == WAIT_OBJECT_0;
     PumpMessages(400);
     holder.join();
     CloseHandle(opened);
+    ASSERT_TRUE(held) << "the holder thread could not open the clipboard";
     EXPECT_EQ(History(), (std::vector<std::string>{"held"}));
+}
+
+TEST_F(MainWindowTest, EachChangeWhileTheClipboardIsHeldGetsItsOwnRetries) {
+    Start();
+    ASSERT_TRUE(SetClipboardText(nullptr, "late"));
+    PumpMessages(100);
+    clearHistory(Store());
+    HANDLE opened = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([opened, release] {
+        if (!OpenClipboard(nullptr)) return;
+        SetEvent(opened);
+        WaitForSingleObject(release, 5000);
+        CloseClipboard();
+    });
+    bool held = WaitForSingleObject(opened, 2000) == WAIT_OBJECT_0;
+    // One change more than a change has retries, all while the clipboard is held: the last
+    // must still be read once the clipboard is let go.
+    for (int change = 0; change <= kClipboardOpenRetries; ++change) OnClipboardChanged(window_);
+    SetEvent(release);
+    holder.join();
+    PumpMessages(400);
+    CloseHandle(opened);
+    CloseHandle(release);
+    ASSERT_TRUE(held) << "the holder thread could not open the clipboard";
+    EXPECT_EQ(History(), (std::vector<std::string>{"late"}));
+}
+
+TEST_F(MainWindowTest, AListFileThatCouldNotBeReadIsNeverOverwritten) {
+    const std::string use = folder_.file("quillmate.use");
+    const std::string hst = folder_.file("quillmate.hst");
+    ASSERT_TRUE(testenv::WriteFileBytes(use, std::string("mine\0", 5)));
+    ASSERT_TRUE(testenv::WriteFileBytes(hst, std::string("seen\0", 5)));
+    HANDLE locks[2];
+    int i = 0;
+    for (const std::string& path : {use, hst}) {
+        locks[i] = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(locks[i++], INVALID_HANDLE_VALUE);
+    }
+    Start();
+    for (HANDLE lock : locks) CloseHandle(lock);
+    // The run goes on as usual; only the two files are left alone.
+    Copy("copied");
+    registerText(Store(), "registered");
+    EXPECT_EQ(History(), (std::vector<std::string>{"copied"}));
+    SendMessageA(window_, WM_COMMAND, IDM_QUIT, 0);
+    ASSERT_FALSE(IsWindow(window_));
+    EXPECT_EQ(testenv::ReadFileBytes(use), std::string("mine\0", 5));
+    EXPECT_EQ(testenv::ReadFileBytes(hst), std::string("seen\0", 5));
 }
 
 TEST_F(MainWindowTest, HotkeyRunsItsCommand) {

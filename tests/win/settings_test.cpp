@@ -42,7 +42,7 @@ TEST_F(SettingsFile, LoadParsesClampsAndReadsOldKeysAndSaveReplacesThem) {
         "クリップボード文字列の自動クリア=2\r\nアイコンをアニメーションさせる=yes\r\n"
         "履歴機能を利用する=0\r\n履歴を保存する=0\r\nテキストをファイルへ保存=1\r\n"
         "イメージをファイルへ保存=0\r\nイメージをログへ書き出す=-1\r\n"
-        "[メニューの表示位置]\r\nx=-5\r\ny=12abc\r\n");
+        "記録拒否の指定されたクリップボードを無視する=0\r\n[メニューの表示位置]\r\nx=-5\r\ny=12abc\r\n");
     EXPECT_EQ(s.history.historyCount, 4095);
     EXPECT_EQ(s.menu.labelChars, 64) << "an empty value keeps the default";
     EXPECT_EQ(s.history.repairInterval, 120000);
@@ -51,6 +51,7 @@ TEST_F(SettingsFile, LoadParsesClampsAndReadsOldKeysAndSaveReplacesThem) {
     EXPECT_TRUE(s.history.animateIcon) << "no number: the default";
     EXPECT_TRUE(s.log.logText) << "from the old key";
     EXPECT_FALSE(s.history.useHistory || s.history.useHistoryFile);
+    EXPECT_FALSE(s.history.honourIgnoreMarkers);
     EXPECT_EQ(s.menu.menuX, 0);
     EXPECT_EQ(s.menu.menuY, 12);
     s.history.useHistory = true;  // turned on at run time: never saved
@@ -58,6 +59,7 @@ TEST_F(SettingsFile, LoadParsesClampsAndReadsOldKeysAndSaveReplacesThem) {
     EXPECT_EQ(Value("Quillmate", "履歴機能を利用する"), "0");
     EXPECT_EQ(Value("Quillmate", "履歴ファイルを利用する"), "0");
     EXPECT_EQ(Value("Quillmate", "テキストをログへ書き出す"), "1");
+    EXPECT_EQ(Value("Quillmate", "記録拒否の指定されたクリップボードを無視する"), "0");
     for (const char* old :
          {"テキストをファイルへ保存", "イメージをファイルへ保存", "履歴を保存する"}) {
         EXPECT_EQ(Value("Quillmate", old), "-") << old;
@@ -82,6 +84,7 @@ TEST_F(SettingsFile, SaveWritesShiftJisKeysAndLongTextsComeBackWhole) {
     EXPECT_NE(bytes.find("\x97\x9A\x97\xF0\x82\xCC\x8B\x4C\x89\xAF\x90\x94=30"), std::string::npos);
     EXPECT_EQ(bytes.find("[ホットキー]"), std::string::npos) << "saved by their dialog only";
     EXPECT_EQ(Value("Quillmate", "履歴機能を利用する"), "-");
+    EXPECT_EQ(Value("Quillmate", "記録拒否の指定されたクリップボードを無視する"), "1") << "on by default";
     EXPECT_EQ(Value("日時の書式", "書式数"), "1");
     EXPECT_EQ(Value("日時の書式", "0"), longFormat);
     AppSettings back;
@@ -96,10 +99,12 @@ TEST_F(SettingsFile, SaveWritesShiftJisKeysAndLongTextsComeBackWhole) {
 }
 
 TEST_F(SettingsFile, HotkeysComeFromOldAndNewKeysAndOldOnesAreCarriedOnlyWhenMissing) {
+    // An empty or non-numeric value in the hotkey section counts as missing, here and on carry.
     AppSettings s = Load(
         "[Quillmate]\r\n履歴を表示=854\r\nメニューを表示=833\r\n"
         "「よく使うテキストの登録」を表示=834\r\n「登録テキストの編集」を表示=835\r\n"
-        "[ホットキー]\r\nメニューを表示=836\r\n日時の取得=600\r\nクリップボードのクリア=600\r\n"
+        "[ホットキー]\r\n履歴を表示=\r\n「登録テキストの編集」を表示=abc\r\n"
+        "メニューを表示=836\r\n日時の取得=600\r\nクリップボードのクリア=600\r\n"
         "履歴機能のオン・オフ=600\r\n");
     HotkeySettings& g = s.hotkeys;
     EXPECT_EQ(EncodeHotkey(g.slots[0]), 854) << "an old key alone counts";

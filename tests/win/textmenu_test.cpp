@@ -21,12 +21,14 @@ struct Item {
     bool grayed;
     bool columnBreak;
     bool operator==(const Item& o) const {
-        return label == o.label && id == o.id && grayed == o.grayed;
+        return label == o.label && id == o.id && grayed == o.grayed &&
+               columnBreak == o.columnBreak;
     }
 };
 
 std::ostream& operator<<(std::ostream& out, const Item& item) {
-    return out << "{" << item.label << ", " << item.id << (item.grayed ? ", grayed" : "") << "}";
+    return out << "{" << item.label << ", " << item.id << (item.grayed ? ", grayed" : "")
+               << (item.columnBreak ? ", break" : "") << "}";
 }
 
 class TextMenuTest : public ::testing::Test {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 
 #include "TOOLS/toolsys.h"
 
@@ -11,23 +12,32 @@ namespace testenv {
 
 namespace {
 
-void RemoveTree(const std::string& folder) {
+// Calls visit(path, isFolder) for everything below folder, a folder's contents before it.
+void WalkTree(const std::string& folder,
+              const std::function<void(const std::string&, bool)>& visit) {
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(full);
-            } else {
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(full.c_str());
-            }
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string full = folder + "\\" + name;
+        bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (isFolder) WalkTree(full, visit);
+        visit(full, isFolder);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+}
+
+void RemoveTree(const std::string& folder) {
+    WalkTree(folder, [](const std::string& path, bool isFolder) {
+        if (isFolder) {
+            RemoveDirectoryA(path.c_str());
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    });
     RemoveDirectoryA(folder.c_str());
 }
 
@@ -66,6 +76,14 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     if (!f) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
+}
+
+std::map<std::string, std::string> ReadTree(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    WalkTree(folder, [&files](const std::string& path, bool isFolder) {
+        if (!isFolder) files[path] = ReadFileBytes(path);
+    });
+    return files;
 }
 
 bool FileExists(const std::string& path) {

@@ -1,6 +1,7 @@
 // Helpers of the Windows tests: a private folder that stands in for the executable's folder.
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace testenv {
@@ -24,6 +25,8 @@ private:
 // Whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// Every file below folder (at any depth) by its path, with its bytes.
+std::map<std::string, std::string> ReadTree(const std::string& folder);
 bool FileExists(const std::string& path);
 
 // Dispatches the thread's pending messages (timers, posted messages) for about ms.

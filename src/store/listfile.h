@@ -1,0 +1,18 @@
+// Reading and writing the history and registered-text files beside the executable.
+#pragma once
+
+#include "store/textstore.h"
+
+// What a load found. Unreadable covers every failure other than a missing file (locked, no
+// permission, a folder of that name, a read error): such a file holds texts we failed to read,
+// so its list must not be saved over it in this run.
+enum class ListFileLoad { Loaded, Missing, Unreadable };
+
+// Adds the file's records to the list with addText, oldest first, so the last record ends at
+// index 0. The list is not emptied first; records read before a read error stay added.
+ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path);
+
+// Writes the whole list (an empty list as an empty file) to a flushed temporary beside path,
+// which then replaces path in one step: at no moment is there no complete file. On any failure
+// path keeps its old bytes, the temporary is removed and false is returned.
+bool saveTextFile(const TextStore& store, ListKind kind, const char* path);

@@ -1,0 +1,100 @@
+// History and registered-text files on disk under Wine: the one-step replace, its failures,
+// and loads that tell a missing file from one that could not be read.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "store/listfile.h"
+#include "support/testenv.h"
+
+namespace {
+
+using testenv::ReadFileBytes;
+using testenv::WriteFileBytes;
+
+constexpr ListKind kHistory = ListKind::History;
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return names;
+}
+
+std::vector<std::string> HistoryOf(const TextStore& store) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < listCount(store, kHistory); ++i)
+        texts.emplace_back(textOfId(store, idAt(store, kHistory, i)));
+    return texts;
+}
+
+struct ListFileTest : ::testing::Test {
+    testenv::TempModuleFolder folder;
+    TextStore store;
+    void SetUp() override {
+        addText(store, kHistory, "old");
+        addText(store, kHistory, "new\nline");
+    }
+};
+
+TEST_F(ListFileTest, SaveLeavesExactlyTheNewBytesAndNothingBeside) {
+    // The longest name the ANSI calls take: the temporary must fit as well.
+    const std::string longName =
+        std::string(MAX_PATH - 1 - folder.path().size() - 5, 'h') + ".hst";
+    for (const std::string& name : {std::string("quillmate.hst"), longName}) {
+        const std::string path = folder.file(name.c_str());
+        ASSERT_TRUE(WriteFileBytes(path, std::string(100000, 'x')));
+        ASSERT_TRUE(saveTextFile(store, kHistory, path.c_str())) << path.size();
+        EXPECT_EQ(ReadFileBytes(path), std::string("old\0new\r\nline\0", 14));
+        EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{name});
+        TextStore loaded;
+        EXPECT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Loaded);
+        EXPECT_EQ(HistoryOf(loaded), HistoryOf(store));
+        DeleteFileA(path.c_str());
+    }
+}
+
+TEST_F(ListFileTest, AFailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
+    const std::string path = folder.file("quillmate.hst");
+    ASSERT_TRUE(WriteFileBytes(path, "before"));
+    // A scanner or editor holding the file without FILE_SHARE_DELETE blocks any replace.
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(saveTextFile(store, kHistory, path.c_str()));
+    CloseHandle(holder);
+    EXPECT_EQ(ReadFileBytes(path), "before");
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"quillmate.hst"});
+
+    const std::string dir = folder.file("folder.hst");
+    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+    EXPECT_FALSE(saveTextFile(store, kHistory, dir.c_str()));
+    EXPECT_EQ(FolderNames(folder.path()),
+              (std::vector<std::string>{"folder.hst", "quillmate.hst"}));
+}
+
+TEST_F(ListFileTest, LoadTellsMissingFromUnreadable) {
+    const std::string path = folder.file("quillmate.hst");
+    TextStore loaded;
+    EXPECT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Missing);
+    EXPECT_EQ(loadTextFile(loaded, kHistory, folder.file("none\\q.hst").c_str()),
+              ListFileLoad::Missing);
+    ASSERT_TRUE(WriteFileBytes(path, std::string("a\0", 2)));
+    HANDLE locked = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Unreadable);
+    CloseHandle(locked);
+    EXPECT_EQ(loadTextFile(loaded, kHistory, folder.path().c_str()), ListFileLoad::Unreadable);
+    EXPECT_EQ(listCount(loaded, kHistory), 0);
+}
+
+}  // namespace

@@ -31,6 +31,24 @@ def time_record(year=2024, month=3, dow=5, day=8, hour=13, minute=5, second=9, m
     return struct.pack("<8H", year, month, dow, day, hour, minute, second, ms)
 
 
+def utf16(text):
+    """A Text() of the dialog template target: a length byte, then UTF-16 units."""
+    units = text.encode("utf-16-le")
+    return bytes([len(units) // 2]) + units
+
+
+def template(style, items):
+    out = struct.pack("<II4H", style, 0, 0, 0, 200, 120)
+    out += b"\0" + b"\2" + utf16("#32770") + b"\1" + utf16("バージョン情報")
+    if style & 0x40:
+        out += utf16("ＭＳ Ｐゴシック")
+    out += struct.pack("<H", 9) + bytes([len(items)])
+    for class_ordinal, text, item_id in items:
+        out += b"\1" + struct.pack("<H", class_ordinal) + b"\2" + utf16(text)
+        out += struct.pack("<II4HH", 0x50000000, 0, 7, 7, 100, 12, item_id)
+    return out
+
+
 SEEDS = {
     "cmdline": [
         b"prog a b",
@@ -71,6 +89,10 @@ SEEDS = {
         b"\x20\x00" + b"a  \r\nb\t" + sjis("全角　") + b" \n",
         b"\x40\x00" + b"a\r\n\r\n \r\n\t\r\nb\n\nc\r\n  ",
         b"\x00\x00" + b"",
+    ],
+    "dlgtemplate": [
+        template(0x80C800C0 | 0x40, [(0x0082, "Quillmate", 1001), (0x0080, "OK", 1)]),
+        template(0x80C800C0, []),
     ],
     "settings": [
         struct.pack("<7i", 30, 600000, 240000, 0, 0, 40, 1024) + struct.pack("<2i", 0, 0)

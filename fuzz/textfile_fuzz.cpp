@@ -1,6 +1,6 @@
 // Fuzz target of the .hst/.use codec: decoding in pieces of any size gives the same texts as in
 // one piece, encoding gives them back byte for byte, and a list loaded through the store, saved
-// and loaded again is the same list.
+// and loaded again is the same list; the temporary of a save lies beside its file.
 #include "fuzzcheck.h"
 #include "store/textfile.h"
 #include "store/textstore.h"
@@ -39,7 +39,27 @@ std::vector<std::string> ListTexts(const TextStore& store) {
     return texts;
 }
 
-std::vector<std::string> LoadThroughStore(const std::vector<std::string>& records) {
+// The bytes a save of the list writes, in the blocks it hands out.
+std::string SaveBytes(const TextList& list) {
+    std::string bytes;
+    FUZZ_CHECK(writeTextRecords(list, [&bytes](const char* data, size_t size) {
+        FUZZ_CHECK(size > 0);
+        bytes.append(data, size);
+        return true;
+    }));
+    // A writer that fails stops the save at once.
+    size_t calls = 0;
+    const bool whole = writeTextRecords(list, [&calls](const char*, size_t) {
+        ++calls;
+        return false;
+    });
+    FUZZ_CHECK(bytes.empty() ? whole && calls == 0 : !whole && calls == 1);
+    return bytes;
+}
+
+// A load into the store, then the bytes its save writes.
+std::vector<std::string> LoadThroughStore(const std::vector<std::string>& records,
+                                          std::string* saved = nullptr) {
     // One store for the whole run: emptying a list must leave it as good as new.
     static TextStore* store = createTextStore();
     FUZZ_CHECK(store != nullptr);
@@ -48,6 +68,7 @@ std::vector<std::string> LoadThroughStore(const std::vector<std::string>& record
         FUZZ_CHECK(!isTextIdUsed(store->pool, id));
     for (const std::string& text : records)
         FUZZ_CHECK(addText(*store, ListKind::RegisteredTexts, text.c_str()));
+    if (saved) *saved = SaveBytes(store->registered);
     return ListTexts(*store);
 }
 
@@ -83,8 +104,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         expected.push_back(text);
     }
-    const std::vector<std::string> loaded = LoadThroughStore(whole);
+    std::string saved;
+    const std::vector<std::string> loaded = LoadThroughStore(whole, &saved);
     FUZZ_CHECK(loaded == expected);
-    FUZZ_CHECK(LoadThroughStore(Decode(Encode(loaded), pieces)) == loaded);
+    FUZZ_CHECK(saved == Encode(loaded));
+    FUZZ_CHECK(LoadThroughStore(Decode(saved, pieces)) == loaded);
+
+    // The temporary beside a file: same length and folder, only the last byte changed.
+    const std::string path = bytes.substr(0, bytes.find('\0'));
+    const std::string temp = tempSiblingPath(path);
+    FUZZ_CHECK(temp.size() == path.size());
+    if (!path.empty()) {
+        FUZZ_CHECK(temp.compare(0, path.size() - 1, path, 0, path.size() - 1) == 0);
+        FUZZ_CHECK(temp.back() != path.back() && (temp.back() == '~' || temp.back() == '_'));
+    }
     return 0;
 }

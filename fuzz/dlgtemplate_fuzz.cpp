@@ -69,18 +69,22 @@ struct Input {
     }
 };
 
+// Styles and rectangle, the fields a header and an item share.
+template <typename Record>
+void ReadFrame(fuzz::Reader& in, Record& record) {
+    record.style = in.U32();
+    record.exStyle = in.U32();
+    for (int16_t* v : {&record.x, &record.y, &record.cx, &record.cy})
+        *v = static_cast<int16_t>(in.U16());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Reader in(data, size);
     Input input{in, {}};
     DialogHeader header;
-    header.style = in.U32();
-    header.exStyle = in.U32();
-    header.x = static_cast<int16_t>(in.U16());
-    header.y = static_cast<int16_t>(in.U16());
-    header.cx = static_cast<int16_t>(in.U16());
-    header.cy = static_cast<int16_t>(in.U16());
+    ReadFrame(in, header);
     header.menu = input.Name();
     header.windowClass = input.Name();
     header.title = in.Byte() % 2 ? input.Text() : nullptr;
@@ -91,12 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (DialogItem& item : items) {
         item.windowClass = input.Name();
         item.text = input.Name();
-        item.style = in.U32();
-        item.exStyle = in.U32();
-        item.x = static_cast<int16_t>(in.U16());
-        item.y = static_cast<int16_t>(in.U16());
-        item.cx = static_cast<int16_t>(in.U16());
-        item.cy = static_cast<int16_t>(in.U16());
+        ReadFrame(in, item);
         item.id = in.U16();
     }
 

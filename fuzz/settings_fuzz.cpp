@@ -6,6 +6,7 @@
 #include "settings/appsettings.h"
 #include "settings/hotkeys.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -48,8 +49,10 @@ void CheckClamps(fuzz::Reader& in) {
     ClampHistorySettings(again);
     FUZZ_CHECK(std::memcmp(&again, &h, sizeof h) == 0);
     FUZZ_CHECK(ClearDelay(h.clearInterval, h.repairInterval) == h.clearInterval);
-    const int32_t delay = ClearDelay(in.I32(), in.I32());
-    (void)delay;
+    // Any pair: never longer than asked, always a minute short of the (floored) repair.
+    const int32_t clear = in.I32(), repair = in.I32();
+    const int32_t delay = ClearDelay(clear, repair);
+    FUZZ_CHECK(delay <= clear && delay <= std::max<int32_t>(repair, 120000) - 60000);
 
     MenuSettings m{};
     m.labelChars = in.I32();

@@ -21,7 +21,9 @@ def dib(width, height, bits, compression=0, colors=0, header=40, extra=b""):
     head = struct.pack("<IiiHHIIiiII", header, width, height, 1, bits, compression, size_image,
                        2835, 2835, colors, 0)
     head += b"\0" * (header - 40)
-    masks = struct.pack("<III", 0xF800, 0x07E0, 0x001F) if compression == 3 and header == 40 else b""
+    masks = b""
+    if compression == 3 and header == 40:
+        masks = struct.pack("<III", 0xF800, 0x07E0, 0x001F)
     table = b"\x10\x20\x30\0" * (colors or (1 << bits if bits <= 8 else 0))
     pixels = bytes(range(256)) * (size_image // 256 + 1)
     return head + masks + table + (extra or pixels[:size_image])

@@ -50,7 +50,7 @@ for name in "${targets[@]}"; do
     status=1
     qm_record "fuzz:$name" 0 1
     echo "fuzz $name: FAILED (exit $rc) after ${runs:-?} runs"
-    grep -E 'invariant failed|ERROR: (AddressSanitizer|libFuzzer|UndefinedBehaviorSanitizer)|runtime error|SUMMARY' "$log" | head -n 5
+    grep -E 'invariant failed|ERROR: |runtime error|SUMMARY' "$log" | head -n 5
     reproducer=$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | tail -1)
     if [ -n "$reproducer" ]; then
         echo "reproducer: $reproducer"

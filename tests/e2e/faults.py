@@ -56,7 +56,7 @@ def stop_process(proc):
         proc.wait(timeout=10)
 
 
-# --- a clipboard held open ------------------------------------------------------------------
+# --- a clipboard held open -----------------------------------------------------------------------
 
 def line_reader(stream):
     lines = queue.Queue()
@@ -113,7 +113,7 @@ def clipboard_held_open_by_another_program(q):
     check_equal(q.read("quillmate.hst"), records(*texts), ".hst after the held copies")
 
 
-# --- a full disk ------------------------------------------------------------------------------
+# --- a full disk ---------------------------------------------------------------------------------
 
 def mount_tmpfs(q, size_bytes):
     folder = os.path.join(q.root, "tmpfs")
@@ -169,7 +169,7 @@ def full_disk_keeps_the_last_history(q):
     check_equal(q.quit(), 0, "exit code")
 
 
-# --- malformed settings -------------------------------------------------------------------------
+# --- malformed settings --------------------------------------------------------------------------
 
 MAIN_INTS = {"履歴の記憶数": (1, 4095), "監視チェインの修復間隔": (120000, 2**31 - 1),
              "クリップボード文字列のクリア間隔": (60000, 2**31 - 1),
@@ -251,7 +251,7 @@ def settings_of_malformed_values(q):
         check_clean_ini(q.read("quillmate.ini") or b"", "settings of %s" % kind)
 
 
-# --- a 50 MB text ---------------------------------------------------------------------------------
+# --- a 50 MB text --------------------------------------------------------------------------------
 
 @fault
 def huge_text_leaves_the_program_responsive(q):
@@ -283,7 +283,19 @@ def huge_text_leaves_the_program_responsive(q):
         check_equal(len(data), len(big) + 1 + len(b"small after big\0"), ".hst of both texts")
 
 
-# --- a kill in the middle of a burst ----------------------------------------------------------------
+# --- a kill in the middle of a burst -------------------------------------------------------------
+
+def kill_during_a_save(q, seconds):
+    """Kills the program the moment a save's temporary file appears beside the .hst (or when
+    the time is up); whether it caught a save."""
+    end = time.time() + seconds
+    while time.time() < end and q.proc.poll() is None:
+        if any(n.startswith("quillmate.hs") and n != "quillmate.hst" for n in os.listdir(q.folder)):
+            q.proc.send_signal(signal.SIGKILL)
+            return True
+    stop_process(q.proc)
+    return False
+
 
 @fault
 def kill_during_a_burst_keeps_a_whole_history(q):
@@ -292,24 +304,28 @@ def kill_during_a_burst_keeps_a_whole_history(q):
     q.write("quillmate.hst", b"".join(t + b"\0" for t in previous))
     for round_ in range(3):
         q.start_empty()
-        burst = [("round %d burst %03d" % (round_, i)).encode() for i in range(40)]
-        kill_after = 15 + 5 * round_
-        for i, text in enumerate(burst[:kill_after]):
+        burst = [("round %d burst %03d" % (round_, i)).encode() for i in range(30)]
+        # The killer starts after a few copies, later each round, and strikes mid-save.
+        killer, caught = None, []
+        for i, text in enumerate(burst):
+            if i == 5 * (round_ + 1):
+                killer = threading.Thread(target=lambda: caught.append(kill_during_a_save(q, 10)))
+                killer.start()
             copy_text(text)
             time.sleep(0.02)
-        time.sleep(0.003 * (round_ + 1))  # kills at different points of a save
-        q.proc.send_signal(signal.SIGKILL)
+        killer.join()
         q.proc.wait(timeout=30)
         texts = parse_records(q.read("quillmate.hst"))
         check(texts is not None, "round %d: a .hst ending in a whole record" % round_)
         check_equal(len(texts), 4095, "round %d: texts in the .hst after the kill" % round_)
-        new = len(texts) - next((i for i, t in enumerate(texts) if t.startswith(b"round %d" % round_)),
-                                len(texts))
+        mark = b"round %d " % round_
+        new = len(texts) - next((i for i, t in enumerate(texts) if t.startswith(mark)), len(texts))
         check_equal(texts[:4095 - new], previous[new:], "round %d: the older texts" % round_)
         it = iter(burst)
         check(all(t in it for t in texts[4095 - new:]),
               "round %d: the new texts in the order copied" % round_)
-        print("round %d: killed after %d copies, %d recorded" % (round_, kill_after, new))
+        print("round %d: killed %s, %d copies recorded" % (
+            round_, "during a save" if caught[0] else "after the burst", new))
         previous = texts
     q.start_empty()
     check_equal(q.quit(), 0, "exit code after the kills")

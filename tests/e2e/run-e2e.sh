@@ -15,7 +15,10 @@ fi
 
 for f in Quillmate qmdriver qmcopier; do
     f=$QM_BUILD/win64/$f.exe
-    [ -f "$f" ] || { echo "missing $f (build the win64 tree first)" >&2; qm_record "$suite" 0 1; exit 1; }
+    [ -f "$f" ] && continue
+    echo "missing $f (build the win64 tree first)" >&2
+    qm_record "$suite" 0 1
+    exit 1
 done
 cleanup() { qm_stop_wine; qm_stop_xvfb; }
 trap cleanup EXIT

@@ -50,6 +50,17 @@ def hst_ends_with(q, text):
     return data.endswith(b"\0" + record) or data == record
 
 
+def start_settled(q, text):
+    """Starts with text on the clipboard long before, so the start records it; then waits for
+    that. A copy made while the program is still starting up can be missed by the X bridge
+    (seen about once in 25 starts on a loaded machine), and these scenarios are not about
+    that."""
+    copy_text(text)
+    time.sleep(0.2)
+    q.start()
+    check(wait_until(lambda: hst_ends_with(q, text), 10), "the start records %r" % text)
+
+
 def stop_process(proc):
     if proc.poll() is None:
         proc.send_signal(signal.SIGKILL)
@@ -144,8 +155,8 @@ def full_disk_keeps_the_last_history(q):
     mount_tmpfs(q, 3 * os.path.getsize(qm.Config.exe))
     before = ["before %d" % i for i in range(3)]
     during = ["while full %d" % i for i in range(3)]
-    q.start_empty()
-    for text in before:
+    start_settled(q, before[0])
+    for text in before[1:]:
         copy_text(text)
         wait_until(lambda: hst_ends_with(q, text), 10)
     saved = q.wait_file("quillmate.hst", records(*before))
@@ -243,7 +254,7 @@ def settings_of_malformed_values(q):
     for kind, value in MALFORMED.items():
         q.write("quillmate.ini", malformed_ini(value))
         q.write("quillmate.hst", b"")
-        q.start_empty()
+        start_settled(q, "start with %s settings" % kind)
         copy_text("after %s settings" % kind)
         check(wait_until(lambda: hst_ends_with(q, "after %s settings" % kind), 10),
               "a copy is recorded with settings of %s (.hst %r)" % (kind, q.read("quillmate.hst")))
@@ -255,7 +266,8 @@ def settings_of_malformed_values(q):
 
 @fault
 def huge_text_leaves_the_program_responsive(q):
-    q.start_empty()
+    first = b"before the big text\0"
+    start_settled(q, first[:-1].decode())
     tail = "end of the big text"
     big = b"B" * (50 * 1024 * 1024 - len(tail)) + tail.encode()
     started = time.time()
@@ -268,7 +280,8 @@ def huge_text_leaves_the_program_responsive(q):
                                           time.time() - started))
     check(q.proc.poll() is None, "still running after the 50 MB text")
     if recorded:
-        check_equal(os.path.getsize(q.path("quillmate.hst")), len(big) + 1, ".hst size")
+        check_equal(os.path.getsize(q.path("quillmate.hst")), len(first) + len(big) + 1,
+                    ".hst size")
     copied = time.time()
     copy_text("small after big")
     check(wait_until(lambda: hst_ends_with(q, "small after big"), 30, 0.02),
@@ -280,7 +293,8 @@ def huge_text_leaves_the_program_responsive(q):
     data = q.read("quillmate.hst")
     check(data.endswith(b"\0small after big\0"), ".hst ends with the small copy")
     if recorded:
-        check_equal(len(data), len(big) + 1 + len(b"small after big\0"), ".hst of both texts")
+        check_equal(len(data), len(first) + len(big) + 1 + len(b"small after big\0"),
+                    ".hst of the three texts")
 
 
 # --- a kill in the middle of a burst -------------------------------------------------------------

@@ -92,6 +92,7 @@ def clipboard_held_open_by_another_program(q):
     holder = subprocess.Popen([qm.Config.wine, qm.Config.driver, "hold-clipboard", "150", "100"],
                               cwd=q.folder, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL)
+
     def end_holder():
         # Closed, it leaves the chain in order; killed, it would leave a dead viewer behind.
         q.driver("close-window", "QuillmateTestHolder")
@@ -107,7 +108,7 @@ def clipboard_held_open_by_another_program(q):
     check(first[0].startswith("hold ") and first[1] == "joined",
           "the holder joined and held the join's change (%r)" % first)
     for text in texts:
-        for attempt in range(3):
+        for _ in range(3):
             copy_text(text)
             hold = lines.get(timeout=30)
             match = re.match(r"hold (\d+) ms", hold or "")

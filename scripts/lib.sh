@@ -6,11 +6,12 @@ QM_BUILD=${QM_BUILD:-$QM_ROOT/build}
 QM_WINE64=/usr/lib/wine/wine64
 QM_WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
 
-qm_build_tree() {  # tree: native | win64 | win32
+qm_build_tree() {  # tree: native | win64 | win32 | fuzz
     local tree=$1 dir=$QM_BUILD/$1 args=() toolchain=''
     case $tree in
         win64|win32) toolchain=$QM_ROOT/cmake/toolchain-$tree.cmake
                      args=(-DCMAKE_TOOLCHAIN_FILE="$toolchain") ;;
+        fuzz) args=(-DQM_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
     esac
     # CMake keeps the compilers it found first: a changed toolchain file needs a fresh configure.
     if [ -n "$toolchain" ] && [ "$toolchain" -nt "$dir/CMakeCache.txt" ]; then

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the three trees and runs every test: native unit tests, the win64 tests under Wine,
-# the end-to-end scenarios and the win32 smoke test. Ends with "N passed, N failed".
+# Builds the three trees and runs every test: native unit tests, a short run of every fuzz
+# target, the win64 tests under Wine, the end-to-end scenarios and the win32 smoke test. Ends
+# with "N passed, N failed".
 set -u
 . "$(dirname "$0")/lib.sh"
 
@@ -29,6 +30,9 @@ if [ -x "$QM_BUILD/native/pure_tests" ]; then
     [ "$failed" -gt 0 ] && tail -n 80 "$out"
     qm_record native "$passed" "$failed"
 fi
+
+echo "== fuzz targets, 20 s each"
+bash "$QM_ROOT/scripts/fuzz.sh" 20 || status=1
 
 echo "== win64 tests under Wine"
 bash "$QM_ROOT/scripts/run-wine-tests.sh" || status=1

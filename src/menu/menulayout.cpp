@@ -17,7 +17,12 @@ std::string BuildMenuLabel(const char* text, int budget) {
         // A lone '&' would underline the next character, so an ampersand that has no room for
         // its double ends the label.
         if (label.size() + 1 >= limit) {
-            label.pop_back();
+            // The '&' may be the second byte of a double-byte character: both go, or the label
+            // would end in half a character.
+            const bool trail =
+                label.size() >= 2 &&
+                tooltext::KindOfByteAt(label.c_str(), label.size() - 2) == tooltext::ByteKind::Lead;
+            label.resize(label.size() - (trail ? 2 : 1));
             return label;
         }
         label.push_back('&');

@@ -8,6 +8,10 @@
 //                                          shift+return, ...) into the foreground window
 //   qmdriver run EXE [ARGS...]             run a process, print "exit=N", exit with N
 //   qmdriver window-text CLASS             print the text of the first window of that class
+//   qmdriver close-window CLASS            post WM_CLOSE to the first window of that class
+//   qmdriver hold-clipboard MS COUNT       join the viewer chain ahead of Quillmate; on each of
+//                                          COUNT changes open the clipboard, pass the change on,
+//                                          keep it open MS ms; print "hold N ms" per change
 //   qmdriver dialogs ITEM                  print "handle<TAB>caption<TAB>item text" for each
 //                                          visible dialog of Quillmate's thread
 //   qmdriver windows                       print "class<TAB>left top right bottom<TAB>caption"
@@ -47,7 +51,9 @@ namespace {
 
 constexpr UINT kIconCallback = WM_APP + 1;
 
-HWND FindQuillmate() { return FindWindowA("Quillmate", "Quillmate"); }
+HWND FindQuillmate() {
+    return FindWindowA("Quillmate", "Quillmate");
+}
 
 int WaitWindow(DWORD timeoutMs, bool present) {
     DWORD start = GetTickCount();
@@ -149,12 +155,77 @@ int Run(int argc, char** argv) {
     return static_cast<int>(code);
 }
 
+int PostClose(const char* className) {
+    HWND window = FindWindowA(className, nullptr);
+    if (!window) return 2;
+    return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+}
+
 int WindowText(const char* className) {
     HWND window = FindWindowA(className, nullptr);
     if (!window) return 2;
     char text[4096];
     GetWindowTextA(window, text, sizeof text);
     std::printf("%s\n", text);
+    return 0;
+}
+
+// A viewer that opens the clipboard before the rest of the chain hears of a change, so the
+// programs after it always find the clipboard held, however the threads are scheduled.
+struct Holder {
+    HWND next = nullptr;
+    DWORD holdMs = 0;
+    int left = 0;
+};
+Holder g_holder;
+
+LRESULT CALLBACK HolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DRAWCLIPBOARD: {
+            LARGE_INTEGER frequency, start, end;
+            QueryPerformanceFrequency(&frequency);
+            QueryPerformanceCounter(&start);
+            BOOL opened = OpenClipboard(window);
+            if (g_holder.next) SendMessageA(g_holder.next, message, wParam, lParam);
+            Sleep(g_holder.holdMs);
+            if (opened) CloseClipboard();
+            QueryPerformanceCounter(&end);
+            long long ms = (end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
+            std::printf(opened ? "hold %lld ms\n" : "not opened %lld ms\n", ms);
+            std::fflush(stdout);
+            if (--g_holder.left <= 0) DestroyWindow(window);
+            return 0;
+        }
+        case WM_DESTROY:
+            ChangeClipboardChain(window, g_holder.next);
+            PostQuitMessage(0);
+            return 0;
+        case WM_CHANGECBCHAIN:
+            if (reinterpret_cast<HWND>(wParam) == g_holder.next)
+                g_holder.next = reinterpret_cast<HWND>(lParam);
+            else if (g_holder.next)
+                SendMessageA(g_holder.next, message, wParam, lParam);
+            return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int HoldClipboard(DWORD holdMs, int count) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = HolderProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "QuillmateTestHolder";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA(windowClass.lpszClassName, "", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                                nullptr, windowClass.hInstance, nullptr);
+    if (!window) return 1;
+    g_holder.holdMs = holdMs;
+    g_holder.left = count + 1;  // joining sends one change at once
+    g_holder.next = SetClipboardViewer(window);
+    std::printf("joined\n");
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
     return 0;
 }
 
@@ -423,6 +494,8 @@ int main(int argc, char** argv) {
     if (verb == "keys" && argc > 2) return PressKeys(argv[2]);
     if (verb == "run" && argc > 2) return Run(argc - 2, argv + 2);
     if (verb == "window-text" && argc > 2) return WindowText(argv[2]);
+    if (verb == "close-window" && argc > 2) return PostClose(argv[2]);
+    if (verb == "hold-clipboard" && argc > 3) return HoldClipboard(timeout, std::atoi(argv[3]));
     if (verb == "dialogs" && argc > 2) return Dialogs(std::atoi(argv[2]));
     if (verb == "windows") return Windows();
     if (verb == "menu-rbutton-up" && argc > 2)

@@ -59,6 +59,10 @@ def clipboard_text(attempts=4):
         return result.stdout if result.returncode == 0 else None
 
 
+class Skip(Exception):
+    """A scenario that cannot run here (a refused mount, say): reported, counted neither way."""
+
+
 def wait_until(predicate, timeout=10.0, step=0.05):
     end = time.time() + timeout
     while time.time() < end:
@@ -117,11 +121,19 @@ class Quillmate:
     """One Quillmate.exe in a fresh temporary folder of its own."""
 
     def __init__(self, name):
-        self.folder = tempfile.mkdtemp(prefix="qm-e2e-%s-" % name)
+        self.root = tempfile.mkdtemp(prefix="qm-e2e-%s-" % name)
+        self.folder = self.root
         self.exe = os.path.join(self.folder, "Quillmate.exe")
         shutil.copy(Config.exe, self.exe)
         self.proc = None
         self.log = open(os.path.join(self.folder, "wine.log"), "wb")
+        self.undo = []  # run by stop() once the process has ended, last first
+
+    def move_to(self, folder):
+        """Runs the program from another folder (a mount point, say) from now on."""
+        self.folder = folder
+        self.exe = os.path.join(folder, "Quillmate.exe")
+        shutil.copy(Config.exe, self.exe)
 
     def path(self, name):
         return os.path.join(self.folder, name)
@@ -154,6 +166,9 @@ class Quillmate:
         result = self.driver("wait-window", "60000")
         if result.returncode != 0:
             raise AssertionError("the window Quillmate did not appear")
+        # The join reads the clipboard at once; a copy that lands in the middle of that first
+        # read can be dropped by Wine's X clipboard bridge, so scenarios copy only after it.
+        time.sleep(1.0)
 
     def wait_exit(self, timeout=60):
         try:
@@ -195,10 +210,12 @@ class Quillmate:
         if self.proc is not None and self.proc.poll() is None:
             self.proc.send_signal(signal.SIGKILL)
             self.proc.wait(timeout=10)
+        while self.undo:
+            self.undo.pop()()
         self.log.close()
 
     def cleanup(self):
-        shutil.rmtree(self.folder, ignore_errors=True)
+        shutil.rmtree(self.root, ignore_errors=True)
 
     def wait_file(self, name, expected, timeout=10.0):
         """Waits until the file holds exactly expected (bytes); returns its last content."""

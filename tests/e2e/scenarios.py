@@ -463,9 +463,9 @@ def all_files(folder):
     return sorted(found)
 
 
-def run_all(selected):
+def run_all(selected, scenarios=SCENARIOS):
     passed = failed = 0
-    for func in SCENARIOS:
+    for func in scenarios:
         if selected and func.__name__ not in selected:
             continue
         q = Quillmate(func.__name__)
@@ -474,6 +474,9 @@ def run_all(selected):
             func(q)
             passed += 1
             status = "PASS"
+        except qm.Skip as skip:
+            status = "SKIP"
+            print("%s skipped: %s" % (func.__name__, skip), flush=True)
         except Exception:  # a failed check or a broken environment: report, go on
             failed += 1
             status = "FAIL"
@@ -487,7 +490,7 @@ def run_all(selected):
     return passed, failed
 
 
-def main():
+def main(scenarios=SCENARIOS, suite="e2e"):
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--driver", required=True)
@@ -498,8 +501,8 @@ def main():
     args = parser.parse_args()
     qm.Config.exe, qm.Config.driver, qm.Config.wine = args.exe, args.driver, args.wine
     qm.Config.version = args.version
-    passed, failed = run_all(set(args.names))
-    print("e2e: %d passed, %d failed" % (passed, failed))
+    passed, failed = run_all(set(args.names), scenarios)
+    print("%s: %d passed, %d failed" % (suite, passed, failed))
     if args.results:
         with open(args.results, "w") as f:
             f.write("%d %d\n" % (passed, failed))

@@ -28,6 +28,8 @@ TEST(MenuLabelAndTip, Cuts) {
         {'L', x61 + "\x81\x81\x81\x81", 64, x61 + "\x81\x81"},
         {'L', x61 + "&b", 64, x61 + "&&"},  // the pair ends right at L-1
         {'L', x62 + "&b", 64, x62},         // no room for the pair: taken back
+        // An '&' that is the second byte of a lead byte: both go, never half a character.
+        {'L', x61 + "\x95&b", 64, x61},
         {'L', "one\r\ntwo", 64, "onetwo"},
         {'L', "\r\n\t\x7f\x01", 64, ""},  // control bytes only
         {'L', "", 64, ""},

@@ -9,7 +9,12 @@ def escape(char):
     try:
         data = char.encode("cp932")
     except UnicodeEncodeError:
-        data = char.encode("shift_jis")
+        try:
+            data = char.encode("shift_jis")
+        except UnicodeEncodeError:
+            # gcc's CP932 execution charset refuses such a character in a literal, so it can
+            # only stand in a comment, where any byte will do.
+            data = b"?"
     return "".join("\\%03o" % byte for byte in data)
 
 

@@ -63,7 +63,7 @@ void BuildNoDropCursorPlanes(unsigned char andPlane[kNoDropPlaneBytes],
     for (int y = 0; y < kNoDropCursorSize; ++y) {
         for (int x = 0; x < kNoDropCursorSize; ++x) {
             int dx = 2 * x + 1 - 32, dy = 2 * y + 1 - 32;
-            int r2 = dx * dx + dy * dy;             // (2 × radius)²
+            int r2 = dx * dx + dy * dy;             // (2 × radius) squared
             int bar = dx > dy ? dx - dy : dy - dx;  // grows with the distance from the diagonal
             // A ring of radius 6.5 to 8.5 and a bar about three pixels wide inside it, black;
             // one white pixel around both.

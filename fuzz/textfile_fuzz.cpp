@@ -25,9 +25,16 @@ std::vector<std::string> Decode(const std::string& bytes, const std::vector<size
     return texts;
 }
 
+// The file bytes of texts, written byte by byte: the plain model the fast encoder must match.
 std::string Encode(const std::vector<std::string>& texts) {
     std::string bytes;
-    for (const std::string& text : texts) appendTextRecord(bytes, text);
+    for (const std::string& text : texts) {
+        for (char c : text) {
+            if (c == '\n') bytes.push_back('\r');
+            bytes.push_back(c);
+        }
+        bytes.push_back('\0');
+    }
     return bytes;
 }
 

@@ -28,8 +28,9 @@ bool OpenClipboardPatiently(HWND owner) {
     return false;
 }
 
-bool PutMarker(const char* spec) {
-    std::string name = spec;
+// argument is "NAME" or "NAME=DWORD".
+bool PutMarker(const char* argument) {
+    std::string name = argument;
     DWORD value = 0;
     size_t equals = name.find('=');
     if (equals != std::string::npos) {

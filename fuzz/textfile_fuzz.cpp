@@ -47,16 +47,16 @@ std::vector<std::string> ListTexts(const TextStore& store) {
 }
 
 // The bytes a save of the list writes, in the blocks it hands out.
-std::string SaveBytes(const TextList& list) {
+std::string SaveBytes(const TextChain& chain) {
     std::string bytes;
-    FUZZ_CHECK(writeTextRecords(list, [&bytes](const char* data, size_t size) {
+    FUZZ_CHECK(writeTextRecords(chain, [&bytes](const char* data, size_t size) {
         FUZZ_CHECK(size > 0);
         bytes.append(data, size);
         return true;
     }));
     // A writer that fails stops the save at once.
     size_t calls = 0;
-    const bool whole = writeTextRecords(list, [&calls](const char*, size_t) {
+    const bool whole = writeTextRecords(chain, [&calls](const char*, size_t) {
         ++calls;
         return false;
     });
@@ -75,7 +75,7 @@ std::vector<std::string> LoadThroughStore(const std::vector<std::string>& record
         FUZZ_CHECK(!isTextIdUsed(store->pool, id));
     for (const std::string& text : records)
         FUZZ_CHECK(addText(*store, ListKind::RegisteredTexts, text.c_str()));
-    if (saved) *saved = SaveBytes(store->registered);
+    if (saved) *saved = SaveBytes(store->registered.chain);
     return ListTexts(*store);
 }
 

@@ -15,6 +15,7 @@
 #include "settings/appsettings.h"
 #include "settings/hotkeysys.h"
 #include "store/listfile.h"
+#include "store/listsaver.h"
 #include "store/textstore.h"
 #include "TOOLS/toolsys.h"
 
@@ -25,12 +26,13 @@ namespace {
 constexpr const char* kSupportSiteUrl =
     "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
 
-// Writes the file of one list beside the executable; the history file only while in use.
+// Queues a write of one list's file beside the executable; the history file only while in use.
 void SaveListFile(const AppSettings& settings, const TextStore& store, ListKind kind) {
     if (kind == ListKind::History && !settings.history.useHistoryFile) return;
+    bool history = kind == ListKind::History;
     char path[522];
-    if (BuildModuleSiblingPath(path, sizeof path, kind == ListKind::History ? ".hst" : ".use"))
-        saveTextFile(store, kind, path);
+    if (BuildModuleSiblingPath(path, sizeof path, history ? ".hst" : ".use"))
+        queueListSave(history ? store.history.chain : store.registered.chain, path);
 }
 
 // Loads one list's file; false when the file exists but could not be read, so that the texts
@@ -86,6 +88,7 @@ LRESULT OnDestroy(HWND window) {
         store->saver(ListKind::History);
         store->saver(ListKind::RegisteredTexts);
     }
+    waitForListSaves();
     destroyTextStore(store);
     PostQuitMessage(0);
     return 0;
@@ -93,6 +96,7 @@ LRESULT OnDestroy(HWND window) {
 
 LRESULT OnQueryEndSession(HWND window) {
     if (TextStore* store = GetTextStore(window)) store->saver(ListKind::History);
+    waitForListSaves();  // the session may end the process as soon as we answer
     return TRUE;
 }
 

@@ -54,12 +54,12 @@ bool WriteBlock(HANDLE file, const char* data, size_t size) {
 }
 
 // Writes the list to a new file at temp, flushed to the disk; false on any failure.
-bool WriteFlushedFile(const TextList& list, const char* temp) {
+bool WriteFlushedFile(const TextChain& chain, const char* temp) {
     HANDLE file =
         CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool written = writeTextRecords(
-        list, [file](const char* data, size_t size) { return WriteBlock(file, data, size); });
+        chain, [file](const char* data, size_t size) { return WriteBlock(file, data, size); });
     written = written && FlushFileBuffers(file);
     return CloseHandle(file) && written;
 }
@@ -91,19 +91,18 @@ ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
     return readWell ? ListFileLoad::Loaded : ListFileLoad::Unreadable;
 }
 
-bool saveTextFile(const TextStore& store, ListKind kind, const char* path) {
-    if (!path || !*path || listCount(store, kind) < 0) return false;
+bool saveTextFile(const TextChain& chain, const char* path) {
+    if (!path || !*path) return false;
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    const TextList& list = kind == ListKind::History ? store.history : store.registered;
     std::string temp;
     try {
         temp = tempSiblingPath(path);
     } catch (const std::exception&) {
         return false;
     }
-    if (WriteFlushedFile(list, temp.c_str()) &&
+    if (WriteFlushedFile(chain, temp.c_str()) &&
         MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     DeleteFileA(temp.c_str());

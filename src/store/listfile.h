@@ -12,7 +12,7 @@ enum class ListFileLoad { Loaded, Missing, Unreadable };
 // index 0. The list is not emptied first; records read before a read error stay added.
 ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path);
 
-// Writes the whole list (an empty list as an empty file) to a flushed temporary beside path,
+// Writes the whole chain (an empty one as an empty file) to a flushed temporary beside path,
 // which then replaces path in one step: at no moment is there no complete file. On any failure
 // path keeps its old bytes, the temporary is removed and false is returned.
-bool saveTextFile(const TextStore& store, ListKind kind, const char* path);
+bool saveTextFile(const TextChain& chain, const char* path);

@@ -18,11 +18,19 @@ uint64_t loadWord(const char* p) {
     return word;
 }
 
-// Whether any of the eight bytes of word is byte.
-bool hasByte(uint64_t word, unsigned char byte) {
+static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "a word's first byte is its lowest");
+
+// Nonzero when any of the eight bytes of word is byte; its lowest set bit is in the first such
+// byte (a borrow only runs upwards from a matching byte, so only later bytes can be false hits).
+uint64_t byteMatches(uint64_t word, unsigned char byte) {
     constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
     uint64_t x = word ^ (kOnes * byte);
-    return ((x - kOnes) & ~x & kHighs) != 0;
+    return (x - kOnes) & ~x & kHighs;
+}
+
+// How many bytes come before the first match of a nonzero byteMatches result.
+size_t bytesBeforeMatch(uint64_t matches) {
+    return static_cast<size_t>(__builtin_ctzll(matches)) / 8;
 }
 
 // A record that cannot get its memory is dropped whole: a split would invent texts.
@@ -56,12 +64,20 @@ const char* appendDecoded(TextRecordDecoder& decoder, const char* p, const char*
     }
     char* out = &record[base];
     for (const char* last = stop - 1; p < last;) {
-        // Whole words while no CR is among them, then byte by byte past the CR.
-        if (last - p >= 8 && !hasByte(loadWord(p), '\r')) {
-            std::memcpy(out, p, 8);
-            out += 8;
-            p += 8;
-            continue;
+        // A whole word is copied; out then moves past it, or up to its first CR. The record
+        // has room: out never runs ahead of p.
+        if (last - p >= 8) {
+            uint64_t word = loadWord(p);
+            std::memcpy(out, &word, 8);
+            uint64_t crs = byteMatches(word, '\r');
+            if (!crs) {
+                out += 8;
+                p += 8;
+                continue;
+            }
+            size_t before = bytesBeforeMatch(crs);
+            out += before;
+            p += before;
         }
         *out = *p;
         out += !(*p == '\r' && p[1] == '\n');  // branch-free: a CR before an LF is dropped
@@ -158,11 +174,19 @@ struct BlockWriter {
             if (used + 2 * piece > kIoChunk && !flush()) return;
             char* out = buffer.get() + used;
             for (size_t i = 0; i < piece;) {
-                if (piece - i >= 8 && !hasByte(loadWord(p + i), '\n')) {
-                    std::memcpy(out, p + i, 8);
-                    out += 8;
-                    i += 8;
-                    continue;
+                // As in decoding: a whole word, then out past it or up to its first LF.
+                if (piece - i >= 8) {
+                    uint64_t word = loadWord(p + i);
+                    std::memcpy(out, &word, 8);
+                    uint64_t lfs = byteMatches(word, '\n');
+                    if (!lfs) {
+                        out += 8;
+                        i += 8;
+                        continue;
+                    }
+                    size_t before = bytesBeforeMatch(lfs);
+                    out += before;
+                    i += before;
                 }
                 *out = '\r';  // branch-free: the CR stays only before an LF
                 out += p[i] == '\n';
@@ -177,11 +201,11 @@ struct BlockWriter {
 
 }  // namespace
 
-bool writeTextRecords(const TextList& list, const ByteWriter& write) {
+bool writeTextRecords(const TextChain& chain, const ByteWriter& write) {
     try {
         BlockWriter out{write};
         // The chain runs oldest first, the order of the file.
-        for (const auto& entry : list.chain) {
+        for (const auto& entry : chain) {
             const char* text = entry->text.data();
             size_t size = entry->text.size();
             const char* lf = static_cast<const char*>(std::memchr(text, '\n', size));

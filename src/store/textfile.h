@@ -33,7 +33,7 @@ void finishTextRecords(TextRecordDecoder& decoder, const TextRecordSink& sink);
 // (a long run of a text without LF goes out as it is, uncopied; an empty list writes nothing).
 // False as soon as write fails or memory runs out.
 using ByteWriter = std::function<bool(const char* data, size_t size)>;
-bool writeTextRecords(const TextList& list, const ByteWriter& write);
+bool writeTextRecords(const TextChain& chain, const ByteWriter& write);
 
 // The block a file of fileSize bytes is read in: the whole file up to 256 KB, so a small list
 // costs a small buffer and a large one few reads.

@@ -49,14 +49,14 @@ void moveToFront(TextList& list, const TextEntry* entry) {
 }
 
 // Capacity grows geometrically here; push_back after it cannot throw.
-void makeRoomForOne(std::vector<std::unique_ptr<TextEntry>>& chain) {
+void makeRoomForOne(TextChain& chain) {
     if (chain.size() < chain.capacity()) return;
     chain.reserve(std::max<size_t>(16, chain.size() * 2));
 }
 
 // Makes entry (its text in place) index 0 of the list, or moves an equal text there; one hash of
 // the text either way. False, with both lists unchanged, when it cannot be stored.
-bool placeEntry(TextStore& store, TextList& list, ListKind kind, std::unique_ptr<TextEntry> entry) {
+bool placeEntry(TextStore& store, TextList& list, ListKind kind, std::shared_ptr<TextEntry> entry) {
     std::pair<decltype(list.byText)::iterator, bool> placed;
     try {
         makeRoomForOne(list.chain);
@@ -179,9 +179,9 @@ bool addText(TextStore& store, ListKind kind, const char* text) {
 bool addText(TextStore& store, ListKind kind, std::string&& text) {
     TextList* list = listOf(store, kind);
     if (!list) return false;
-    std::unique_ptr<TextEntry> entry;
+    std::shared_ptr<TextEntry> entry;
     try {
-        entry = std::make_unique<TextEntry>();
+        entry = std::make_shared<TextEntry>();
     } catch (const std::bad_alloc&) {
         return false;
     }

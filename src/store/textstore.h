@@ -32,9 +32,13 @@ struct TextEntry {
     std::string text;  // never holds a NUL byte: texts are C strings end to end
 };
 
-// Entries in list order reversed: the back of `chain` is index 0 (the newest), the front the
+// Entries in list order reversed: the back of a chain is index 0 (the newest), the front the
 // last index (the oldest), so adding to the front of the list is a push_back and trimming the
-// oldest entries is one erase. Entries live on the heap so that `byText` may view their texts.
+// oldest entries is one erase. Entries live on the heap so that `byText` may view their texts,
+// and are shared so that a copy of the chain is a snapshot a save may write on another thread
+// while the list changes (an entry's text never changes once it is in a list).
+using TextChain = std::vector<std::shared_ptr<TextEntry>>;
+
 // Hashes a whole text in 8-byte words: a full list is hashed on every load, so this must run at
 // memory speed. Deliberately not noexcept: the map then keeps each text's hash beside it rather
 // than hashing long texts again on every rehash and bucket walk.
@@ -43,7 +47,7 @@ struct TextHash {
 };
 
 struct TextList {
-    std::vector<std::unique_ptr<TextEntry>> chain;
+    TextChain chain;
     std::unordered_map<std::string_view, TextEntry*, TextHash> byText;  // never a text twice
 };
 

@@ -32,7 +32,7 @@ TextStore* StoreOf(int entries, size_t textSize) {
 
 std::string FileBytes(const TextStore& store) {
     std::string bytes;
-    writeTextRecords(store.history, [&bytes](const char* d, size_t n) {
+    writeTextRecords(store.history.chain, [&bytes](const char* d, size_t n) {
         bytes.append(d, n);
         return true;
     });
@@ -52,7 +52,7 @@ void BM_SaveCodec(benchmark::State& state) {
     const std::string temp = tempSiblingPath(kPath);
     for (auto _ : state) {
         std::FILE* file = std::fopen(temp.c_str(), "wb");
-        bool written = writeTextRecords(store->history, [file](const char* d, size_t n) {
+        bool written = writeTextRecords(store->history.chain, [file](const char* d, size_t n) {
             return std::fwrite(d, 1, n, file) == n;
         });
         if (!ReplaceWith(temp, file, written)) state.SkipWithError("save failed");

@@ -49,7 +49,7 @@ std::string encode(const TextStore& store) {
         bytes.append(data, size);
         return true;
     };
-    EXPECT_TRUE(writeTextRecords(store.history, write));
+    EXPECT_TRUE(writeTextRecords(store.history.chain, write));
     return bytes;
 }
 
@@ -75,11 +75,29 @@ TEST(TextRecords, EncodeOldestFirstWithCrLfAndDecodeBack) {
     EXPECT_EQ(encode(loaded), "");
 }
 
+// Line ends are found a word at a time: one at every offset of the first words, alone and in
+// runs, must come out byte for byte as a line end written one byte at a time.
+TEST(TextRecords, LineEndsAtEveryOffsetOfAWord) {
+    for (const std::string ending : {"\n", "\r\n", "\r", "\r\r\n", "\n\n"}) {
+        for (size_t at = 0; at <= 17; ++at) {
+            const std::string text = std::string(at, 'a') + ending + std::string(19 - at, 'b');
+            std::string bytes;
+            for (char c : text) bytes += c == '\n' ? std::string("\r\n") : std::string(1, c);
+            bytes += '\0';
+            TextStore store;
+            addText(store, kHistory, text.c_str());
+            SCOPED_TRACE(testing::Message() << "at " << at << ", ending of " << ending.size());
+            EXPECT_EQ(encode(store), bytes);
+            EXPECT_EQ(decode(bytes), Texts{text});
+        }
+    }
+}
+
 TEST(TextRecords, AFailingWriterStopsTheEncoding) {
     TextStore store;
     for (int i = 0; i < 3; ++i) addText(store, kHistory, std::string(40 * 1024, 'a' + i).c_str());
     int calls = 0;
-    EXPECT_FALSE(writeTextRecords(store.history, [&calls](const char*, size_t) {
+    EXPECT_FALSE(writeTextRecords(store.history.chain, [&calls](const char*, size_t) {
         ++calls;
         return false;
     }));

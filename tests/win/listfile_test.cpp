@@ -1,5 +1,5 @@
 // History and registered-text files on disk under Wine: the one-step replace, its failures,
-// and loads that tell a missing file from one that could not be read.
+// loads that tell a missing file from one that could not be read, and the writing thread.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/listfile.h"
+#include "store/listsaver.h"
 #include "support/testenv.h"
 
 namespace {
@@ -41,7 +42,7 @@ TEST_F(ListFileTest, SaveLeavesExactlyTheNewBytesAndNothingBeside) {
     for (const std::string& name : {std::string("quillmate.hst"), longName}) {
         const std::string path = folder.file(name.c_str());
         ASSERT_TRUE(WriteFileBytes(path, std::string(100000, 'x')));
-        ASSERT_TRUE(saveTextFile(store, kHistory, path.c_str())) << path.size();
+        ASSERT_TRUE(saveTextFile(store.history.chain, path.c_str())) << path.size();
         EXPECT_EQ(ReadFileBytes(path), std::string("old\0new\r\nline\0", 14));
         EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{name});
         TextStore loaded;
@@ -58,14 +59,14 @@ TEST_F(ListFileTest, AFailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
     HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(saveTextFile(store, kHistory, path.c_str()));
+    EXPECT_FALSE(saveTextFile(store.history.chain, path.c_str()));
     CloseHandle(holder);
     EXPECT_EQ(ReadFileBytes(path), "before");
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"quillmate.hst"});
 
     const std::string dir = folder.file("folder.hst");
     ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
-    EXPECT_FALSE(saveTextFile(store, kHistory, dir.c_str()));
+    EXPECT_FALSE(saveTextFile(store.history.chain, dir.c_str()));
     EXPECT_EQ(FolderNames(folder.path()),
               (std::vector<std::string>{"folder.hst", "quillmate.hst"}));
 }
@@ -83,6 +84,26 @@ TEST_F(ListFileTest, LoadTellsMissingFromUnreadable) {
     CloseHandle(locked);
     EXPECT_EQ(loadTextFile(loaded, kHistory, folder.path().c_str()), ListFileLoad::Unreadable);
     EXPECT_EQ(listCount(loaded, kHistory), 0);
+}
+
+
+// The writing thread saves the list as it was when queued, and after a burst the newest list.
+TEST_F(ListFileTest, AQueuedSaveWritesItsSnapshotAndABurstEndsWithTheNewestList) {
+    const std::string path = folder.file("quillmate.hst");
+    queueListSave(store.history.chain, path.c_str());
+    clearList(store, kHistory);  // after the queueing: the snapshot keeps both texts
+    waitForListSaves();
+    EXPECT_EQ(ReadFileBytes(path), std::string("old\0new\r\nline\0", 14));
+
+    for (int i = 0; i < 300; ++i) {
+        addText(store, kHistory, ("copy " + std::to_string(i)).c_str());
+        queueListSave(store.history.chain, path.c_str());
+    }
+    waitForListSaves();
+    TextStore loaded;
+    ASSERT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Loaded);
+    EXPECT_EQ(HistoryOf(loaded), HistoryOf(store));
+    EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"quillmate.hst"});
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "resource.h"
 #include "settings/appsettings.h"
 #include "settings/settingsfile.h"
+#include "store/listsaver.h"
 #include "store/textstore.h"
 #include "support/testenv.h"
 #include "TOOLS/toolsys.h"
@@ -48,6 +49,7 @@ protected:
     void Copy(const char* text) {
         ASSERT_TRUE(SetClipboardText(nullptr, text));
         PumpMessages(100);
+        waitForListSaves();
     }
     TextStore& Store() { return *GetTextStore(window_); }
     std::vector<std::string> History() {
@@ -216,6 +218,7 @@ TEST_F(MainWindowTest, MarkedTextsAreNeitherRecordedLoggedNorShown) {
         std::string tip = CurrentIconTip();
         CopyMarked(text.c_str(), c.format, c.value);
         std::vector<int> frames = WatchAnimation();
+        waitForListSaves();
         if (c.recorded) {
             EXPECT_EQ(History().front(), text);
             EXPECT_EQ(CurrentIconTip(), text);

@@ -1,0 +1,115 @@
+// The list-file writing thread and its queue.
+#include "store/listsaver.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <exception>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "store/listfile.h"
+#include "TOOLS/toolsys.h"
+
+namespace {
+
+struct PendingSave {
+    std::string path;
+    TextChain snapshot;
+};
+
+// Everything below is guarded by g_lock; the thread starts on the first queued write and then
+// waits for work for the rest of the run.
+CRITICAL_SECTION g_lock;
+HANDLE g_work = nullptr;  // auto-reset: something was queued
+HANDLE g_idle = nullptr;  // manual-reset: the queue is empty and no write is under way
+std::vector<PendingSave> g_pending;
+bool g_started = false;
+
+class Locked {
+public:
+    Locked() { EnterCriticalSection(&g_lock); }
+    ~Locked() { LeaveCriticalSection(&g_lock); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+};
+
+void Save(const TextChain& chain, const char* path) {
+    if (!saveTextFile(chain, path)) Trace("%s : not saved\r\n", path);
+}
+
+// Takes the oldest queued write; false (with g_idle set) once there is none.
+bool TakeNext(PendingSave& next) {
+    Locked lock;
+    if (g_pending.empty()) {
+        SetEvent(g_idle);
+        return false;
+    }
+    next = std::move(g_pending.front());
+    g_pending.erase(g_pending.begin());
+    return true;
+}
+
+DWORD WINAPI SaveThread(void*) {
+    for (;;) {
+        WaitForSingleObject(g_work, INFINITE);
+        PendingSave next;
+        while (TakeNext(next)) {
+            Save(next.snapshot, next.path.c_str());
+            next = PendingSave{};  // the snapshot may hold texts the list has already dropped
+        }
+    }
+}
+
+BOOL CALLBACK StartSaveThread(INIT_ONCE*, void*, void**) {
+    InitializeCriticalSection(&g_lock);
+    g_work = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    g_idle = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    HANDLE thread = g_work && g_idle ? CreateThread(nullptr, 0, SaveThread, nullptr, 0, nullptr)
+                                     : nullptr;
+    g_started = thread != nullptr;
+    if (thread) CloseHandle(thread);
+    return TRUE;
+}
+
+bool SaveThreadRunning() {
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    InitOnceExecuteOnce(&once, StartSaveThread, nullptr, nullptr);
+    return g_started;
+}
+
+// Queues a snapshot of chain; false when there was no memory for it (nothing is queued then).
+bool Enqueue(const TextChain& chain, const char* path) {
+    try {
+        TextChain snapshot = chain;  // declared before the lock: the older one is freed after it
+        std::string name = path;
+        Locked lock;
+        auto slot = std::find_if(g_pending.begin(), g_pending.end(),
+                                 [&name](const PendingSave& pending) { return pending.path == name; });
+        if (slot == g_pending.end()) {
+            g_pending.push_back(PendingSave{std::move(name), {}});
+            slot = std::prev(g_pending.end());
+        }
+        std::swap(slot->snapshot, snapshot);
+        ResetEvent(g_idle);
+        SetEvent(g_work);
+        return true;
+    } catch (const std::exception&) {  // bad_alloc
+        return false;
+    }
+}
+
+}  // namespace
+
+void queueListSave(const TextChain& chain, const char* path) {
+    if (!path || !*path) return;
+    if (SaveThreadRunning() && Enqueue(chain, path)) return;
+    waitForListSaves();
+    Save(chain, path);
+}
+
+void waitForListSaves() {
+    if (SaveThreadRunning()) WaitForSingleObject(g_idle, INFINITE);
+}

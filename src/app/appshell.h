@@ -16,6 +16,7 @@ constexpr UINT_PTR TIMER_TASKBAR_WATCH = 2;
 constexpr UINT_PTR TIMER_CHAIN_REPAIR = 3;
 constexpr UINT_PTR TIMER_ICON_ANIMATION = 4;
 constexpr UINT_PTR TIMER_AUTO_CLEAR = 5;
+constexpr UINT_PTR TIMER_ICON_TIP = 7;
 
 // Window properties of the main window.
 constexpr const char* PROP_APPINFO = "PROP_APPINFO";

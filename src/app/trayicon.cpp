@@ -17,6 +17,9 @@ constexpr int kFrameIds[4] = {IDI_QUILLMATE, IDI_HISTORY_1, IDI_HISTORY_2, IDI_H
 constexpr UINT kIconId = 1;
 // The first, 64-byte-tip layout of the record: every shell understands it.
 const DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
+// Telling the shell is a round trip to another process: during a burst of copies the tip is
+// sent at most once per pause, the newest one at its end.
+constexpr UINT kTipPauseMs = 100;
 
 struct IconState {
     HICON frames[4] = {};
@@ -25,6 +28,9 @@ struct IconState {
     HICON iconOff = nullptr;
     NOTIFYICONDATAA record = {};
     int counter = 0;
+    bool tipPaused = false;   // a tip was sent less than kTipPauseMs ago
+    bool tipPending = false;  // the record holds a tip the shell was not told yet
+    char shownTip[64] = {};
     HWND trayNotifyWindow = nullptr;
     int attempts = 61;
     DWORD pauseMs = 1000;
@@ -42,9 +48,24 @@ HWND FindTrayNotifyWindow() {
     return tray ? FindWindowExA(tray, nullptr, "TrayNotifyWnd", "") : nullptr;
 }
 
+// Sends the whole record: the icon and the newest tip.
+void ModifyIcon() {
+    if (!Shell_NotifyIconA(NIM_MODIFY, &g_icon.record)) return;
+    g_icon.tipPending = false;
+    std::memcpy(g_icon.shownTip, g_icon.record.szTip, sizeof g_icon.shownTip);
+}
+
 void ShowIcon(HICON icon) {
     g_icon.record.hIcon = icon;
-    Shell_NotifyIconA(NIM_MODIFY, &g_icon.record);
+    ModifyIcon();
+}
+
+void CALLBACK OnTipPauseEnd(HWND window, UINT, UINT_PTR, DWORD) {
+    KillTimer(window, TIMER_ICON_TIP);
+    g_icon.tipPaused = false;
+    if (!g_icon.tipPending) return;
+    ModifyIcon();
+    g_icon.tipPaused = SetTimer(window, TIMER_ICON_TIP, kTipPauseMs, OnTipPauseEnd) != 0;
 }
 
 void CALLBACK OnTaskbarWatch(HWND, UINT, UINT_PTR, DWORD) {
@@ -95,6 +116,7 @@ bool AddNotificationIcon(HWND mainWindow) {
     record.uCallbackMessage = WM_APP_ICONCALLBACK;
     record.hIcon = g_icon.iconOn;
     if (!AddWithWaiting()) return false;
+    g_icon.shownTip[0] = '\0';
 
     g_icon.trayNotifyWindow = FindTrayNotifyWindow();
     SetTimer(mainWindow, TIMER_TASKBAR_WATCH, 1000, OnTaskbarWatch);
@@ -103,6 +125,8 @@ bool AddNotificationIcon(HWND mainWindow) {
 
 void RemoveNotificationIcon(HWND mainWindow) {
     KillTimer(mainWindow, TIMER_TASKBAR_WATCH);
+    KillTimer(mainWindow, TIMER_ICON_TIP);
+    g_icon.tipPaused = g_icon.tipPending = false;
     Shell_NotifyIconA(NIM_DELETE, &g_icon.record);
 }
 
@@ -115,7 +139,11 @@ void SetIconTip(const char* text) {
     std::string tip = BuildIconTip(text);
     if (tip == g_icon.record.szTip) return;
     std::memcpy(g_icon.record.szTip, tip.c_str(), tip.size() + 1);
-    Shell_NotifyIconA(NIM_MODIFY, &g_icon.record);
+    g_icon.tipPending = true;
+    if (g_icon.tipPaused) return;  // sent when the pause ends
+    ModifyIcon();
+    g_icon.tipPaused =
+        SetTimer(g_icon.record.hWnd, TIMER_ICON_TIP, kTipPauseMs, OnTipPauseEnd) != 0;
 }
 
 void StartIconAnimation(HWND mainWindow) {
@@ -142,6 +170,7 @@ LRESULT OnIconCallback(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
 
 int CurrentIconResourceId() { return ResourceIdOf(g_icon.record.hIcon); }
 const char* CurrentIconTip() { return g_icon.record.szTip; }
+const char* ShownIconTip() { return g_icon.shownTip; }
 
 void SetNotificationIconRetry(int attempts, DWORD pauseMs) {
     g_icon.attempts = attempts;

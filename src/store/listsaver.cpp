@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "store/listfile.h"
+#include "store/savepace.h"
 #include "TOOLS/toolsys.h"
 
 namespace {
@@ -23,8 +24,9 @@ struct PendingSave {
 // Everything below is guarded by g_lock; the thread starts on the first queued write and then
 // waits for work for the rest of the run.
 CRITICAL_SECTION g_lock;
-HANDLE g_work = nullptr;  // auto-reset: something was queued
-HANDLE g_idle = nullptr;  // manual-reset: the queue is empty and no write is under way
+HANDLE g_work = nullptr;   // auto-reset: something was queued
+HANDLE g_idle = nullptr;   // manual-reset: the queue is empty and no write is under way
+HANDLE g_hurry = nullptr;  // auto-reset: someone waits for the writes, so no pause
 std::vector<PendingSave> g_pending;
 bool g_started = false;
 
@@ -35,10 +37,6 @@ public:
     Locked(const Locked&) = delete;
     Locked& operator=(const Locked&) = delete;
 };
-
-void Save(const TextChain& chain, const char* path) {
-    if (!saveTextFile(chain, path)) Trace("%s : not saved\r\n", path);
-}
 
 // Takes the oldest queued write; false (with g_idle set) once there is none.
 bool TakeNext(PendingSave& next) {
@@ -52,13 +50,34 @@ bool TakeNext(PendingSave& next) {
     return true;
 }
 
+void SaveNow(const TextChain& chain, const char* path) {
+    if (!saveTextFile(chain, path)) Trace("%s : not saved\r\n", path);
+}
+
+// Writes one file; returns how long the next write of a burst waits.
+DWORD SaveAndPace(const PendingSave& save) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    SaveNow(save.snapshot, save.path.c_str());
+    QueryPerformanceCounter(&end);
+    return pauseAfterWriteMs(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                             static_cast<double>(frequency.QuadPart));
+}
+
+bool MoreQueued() {
+    Locked lock;
+    return !g_pending.empty();
+}
+
 DWORD WINAPI SaveThread(void*) {
     for (;;) {
         WaitForSingleObject(g_work, INFINITE);
         PendingSave next;
         while (TakeNext(next)) {
-            Save(next.snapshot, next.path.c_str());
+            DWORD pause = SaveAndPace(next);
             next = PendingSave{};  // the snapshot may hold texts the list has already dropped
+            if (MoreQueued()) WaitForSingleObject(g_hurry, pause);
         }
     }
 }
@@ -67,8 +86,10 @@ BOOL CALLBACK StartSaveThread(INIT_ONCE*, void*, void**) {
     InitializeCriticalSection(&g_lock);
     g_work = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     g_idle = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    HANDLE thread = g_work && g_idle ? CreateThread(nullptr, 0, SaveThread, nullptr, 0, nullptr)
-                                     : nullptr;
+    g_hurry = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE thread = g_work && g_idle && g_hurry
+                        ? CreateThread(nullptr, 0, SaveThread, nullptr, 0, nullptr)
+                        : nullptr;
     g_started = thread != nullptr;
     if (thread) CloseHandle(thread);
     return TRUE;
@@ -86,8 +107,9 @@ bool Enqueue(const TextChain& chain, const char* path) {
         TextChain snapshot = chain;  // declared before the lock: the older one is freed after it
         std::string name = path;
         Locked lock;
-        auto slot = std::find_if(g_pending.begin(), g_pending.end(),
-                                 [&name](const PendingSave& pending) { return pending.path == name; });
+        auto slot =
+            std::find_if(g_pending.begin(), g_pending.end(),
+                         [&name](const PendingSave& pending) { return pending.path == name; });
         if (slot == g_pending.end()) {
             g_pending.push_back(PendingSave{std::move(name), {}});
             slot = std::prev(g_pending.end());
@@ -107,9 +129,11 @@ void queueListSave(const TextChain& chain, const char* path) {
     if (!path || !*path) return;
     if (SaveThreadRunning() && Enqueue(chain, path)) return;
     waitForListSaves();
-    Save(chain, path);
+    SaveNow(chain, path);
 }
 
 void waitForListSaves() {
-    if (SaveThreadRunning()) WaitForSingleObject(g_idle, INFINITE);
+    if (!SaveThreadRunning()) return;
+    SetEvent(g_hurry);
+    WaitForSingleObject(g_idle, INFINITE);
 }

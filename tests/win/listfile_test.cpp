@@ -86,7 +86,6 @@ TEST_F(ListFileTest, LoadTellsMissingFromUnreadable) {
     EXPECT_EQ(listCount(loaded, kHistory), 0);
 }
 
-
 // The writing thread saves the list as it was when queued, and after a burst the newest list.
 TEST_F(ListFileTest, AQueuedSaveWritesItsSnapshotAndABurstEndsWithTheNewestList) {
     const std::string path = folder.file("quillmate.hst");

@@ -75,6 +75,17 @@ TEST_F(MainWindowTest, CopiedTextsAreRecordedMovedAndSaved) {
     EXPECT_STREQ(CurrentIconTip(), "alpha");
 }
 
+// A burst of tips reaches the shell as its first at once and its newest after the pause.
+TEST_F(MainWindowTest, TipsOfABurstReachTheShellFirstAndNewest) {
+    Start();
+    for (const char* tip : {"one", "two", "three"}) SetIconTip(tip);
+    EXPECT_STREQ(ShownIconTip(), "one");
+    EXPECT_STREQ(CurrentIconTip(), "three");
+    for (int waited = 0; waited < 5000 && std::strcmp(ShownIconTip(), "three") != 0; waited += 50)
+        PumpMessages(50);
+    EXPECT_STREQ(ShownIconTip(), "three");
+}
+
 TEST_F(MainWindowTest, RegisteredTextStaysOutOfTheHistory) {
     Start();
     registerText(Store(), "kept");

@@ -84,6 +84,8 @@ LRESULT OnDestroy(HWND window) {
     TextStore* store = static_cast<TextStore*>(RemovePropA(window, PROP_APPDATA));
     RemovePropA(window, PROP_DIALOG);
     DestroyMenuTips(window);
+    // Earlier writes first, so that the last ones go out in this order: history, then texts.
+    waitForListSaves();
     if (store) {
         store->saver(ListKind::History);
         store->saver(ListKind::RegisteredTexts);

@@ -300,7 +300,12 @@ def measure(args):
         time.sleep(args.settle)
         out["idle_kb"] = memory_kb(q.proc.pid)
         # A full history of 1 KB texts, captured one by one.
-        run_burst(args, 5, "fill", q, size=1024, count=args.fill)
+        # A full history of 1 KB texts; a burst may miss some, so it is topped up.
+        for round in range(5):
+            missing = args.fill - len(q.history())
+            if missing <= 0:
+                break
+            run_burst(args, 10, "fill%d" % round, q, size=1024, count=missing)
         out["filled"] = len(q.history())
         time.sleep(args.settle)
         out["full_kb"] = memory_kb(q.proc.pid)

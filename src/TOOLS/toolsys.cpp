@@ -65,6 +65,14 @@ bool GetModuleFolder(char* buffer, size_t size) {
     return tooltext::MakeFolderPath(buffer, size, modulePath);
 }
 
+HMODULE LoadSystemLibrary(const char* name) {
+    char folder[MAX_PATH], path[MAX_PATH];
+    UINT n = GetSystemDirectoryA(folder, sizeof folder);
+    if (n == 0 || n >= sizeof folder || !tooltext::JoinPath(path, sizeof path, folder, name))
+        return nullptr;
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 bool SetClipboardText(HWND owner, const char* text) {
     size_t n = std::strlen(text) + 1;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, n);

@@ -25,6 +25,10 @@ bool BuildModuleSiblingPath(char* buffer, size_t size, const char* ext);
 // The executable's folder, without a trailing separator, case kept.
 bool GetModuleFolder(char* buffer, size_t size);
 
+// Loads a DLL of the system folder by its full path (by bare name, a DLL of that name beside
+// the executable or in the current folder would run); null when it is not there.
+HMODULE LoadSystemLibrary(const char* name);
+
 // Empties the clipboard and publishes text as CF_TEXT. owner may be null.
 bool SetClipboardText(HWND owner, const char* text);
 

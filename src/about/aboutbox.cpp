@@ -11,6 +11,7 @@
 #include "about/dlgtemplate.h"
 #include "about/linklabel.h"
 #include "resource.h"
+#include "TOOLS/toolsys.h"
 #include "TOOLS/tooltext.h"
 #include "TOOLS/toolwind.h"
 
@@ -99,16 +100,10 @@ void ShowVersionTexts(HWND dialog) {
     SetWindowTextA(dialog, text);
 }
 
-// The resource meter exists only on some systems. It is loaded from the system folder alone:
-// by bare name, a DLL of that name beside the executable or in the current folder would run.
+// The resource meter exists only on some systems, and only its system folder's copy is used.
 void ShowFreeResources(HWND item) {
     SetWindowTextA(item, "");
-    char folder[kTextSize], path[kTextSize];
-    UINT n = GetSystemDirectoryA(folder, sizeof folder);
-    if (n == 0 || n >= sizeof folder ||
-        !tooltext::JoinPath(path, sizeof path, folder, "rsrc32.dll"))
-        return;
-    HMODULE library = LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE library = LoadSystemLibrary("rsrc32.dll");
     if (!library) return;
     using FreeResourcesQuery = int(WINAPI*)(int);
     auto query = reinterpret_cast<FreeResourcesQuery>(

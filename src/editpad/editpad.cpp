@@ -94,10 +94,21 @@ OPENFILENAMEA FileDialogSettings(HWND dialog, char* path, const char* title, DWO
     return ofn;
 }
 
+// The file dialogs' library, with all it pulls in, costs a resident program megabytes: it is
+// loaded when a file dialog is first asked for, and then kept.
+bool RunFileDialog(const char* function, OPENFILENAMEA& ofn) {
+    static HMODULE library = LoadSystemLibrary("comdlg32.dll");
+    if (!library) return false;
+    using FileDialog = BOOL(WINAPI*)(OPENFILENAMEA*);
+    auto show = reinterpret_cast<FileDialog>(
+        reinterpret_cast<void*>(GetProcAddress(library, function)));
+    return show && show(&ofn);
+}
+
 void LoadTextFile(HWND dialog) {
     char path[522] = "";
     OPENFILENAMEA ofn = FileDialogSettings(dialog, path, "ファイルを開く", OFN_FILEMUSTEXIST);
-    if (GetOpenFileNameA(&ofn)) LoadTextFileInto(GetEdit(dialog), path);
+    if (RunFileDialog("GetOpenFileNameA", ofn)) LoadTextFileInto(GetEdit(dialog), path);
 }
 
 void SaveTextFile(HWND dialog) {
@@ -111,7 +122,7 @@ void SaveTextFile(HWND dialog) {
         SuggestedOutputName(now.wDay, now.wHour, now.wMinute, now.wSecond).c_str());
     OPENFILENAMEA ofn = FileDialogSettings(dialog, path, kSaveTitle, OFN_OVERWRITEPROMPT);
     ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
-    if (GetSaveFileNameA(&ofn)) SaveEditTextTo(dialog, GetEdit(dialog), path);
+    if (RunFileDialog("GetSaveFileNameA", ofn)) SaveEditTextTo(dialog, GetEdit(dialog), path);
 }
 
 BOOL OnInitDialog(HWND dialog, EditPadInfo* info) {

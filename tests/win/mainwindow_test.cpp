@@ -86,6 +86,13 @@ TEST_F(MainWindowTest, TipsOfABurstReachTheShellFirstAndNewest) {
     EXPECT_STREQ(ShownIconTip(), "three");
 }
 
+// The file dialogs' library costs megabytes: a resident run that opened none never loads it.
+TEST_F(MainWindowTest, TheFileDialogLibraryWaitsForAFileDialog) {
+    Start();
+    Copy("resident");
+    EXPECT_EQ(GetModuleHandleA("comdlg32.dll"), nullptr);
+}
+
 TEST_F(MainWindowTest, RegisteredTextStaysOutOfTheHistory) {
     Start();
     registerText(Store(), "kept");

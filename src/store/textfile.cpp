@@ -28,6 +28,13 @@ uint64_t byteMatches(uint64_t word, unsigned char byte) {
     return (x - kOnes) & ~x & kHighs;
 }
 
+// The high bit of each byte of word that is byte, exactly: no carry crosses a byte here.
+uint64_t exactByteMatches(uint64_t word, unsigned char byte) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kLows = 0x7F7F7F7F7F7F7F7Full;
+    uint64_t x = word ^ (kOnes * byte);
+    return ~(((x & kLows) + kLows) | x | kLows);
+}
+
 // How many bytes come before the first match of a nonzero byteMatches result.
 size_t bytesBeforeMatch(uint64_t matches) {
     return static_cast<size_t>(__builtin_ctzll(matches)) / 8;
@@ -63,25 +70,26 @@ const char* appendDecoded(TextRecordDecoder& decoder, const char* p, const char*
         return stop;
     }
     char* out = &record[base];
-    for (const char* last = stop - 1; p < last;) {
-        // A whole word is copied; out then moves past it, or up to its first CR. The record
-        // has room: out never runs ahead of p.
-        if (last - p >= 8) {
-            uint64_t word = loadWord(p);
-            std::memcpy(out, &word, 8);
-            uint64_t crs = byteMatches(word, '\r');
-            if (!crs) {
-                out += 8;
-                p += 8;
-                continue;
-            }
-            size_t before = bytesBeforeMatch(crs);
-            out += before;
-            p += before;
+    // A word is copied whole; out then moves past it, or up to the first CR that an LF follows
+    // (the word's bytes paired with the bytes one further on), and that CR is skipped. Only
+    // CR LF pairs stop the run: a CR CR LF line end costs one stop, not two. The record has
+    // room: out never runs ahead of p.
+    while (stop - p >= 9) {
+        uint64_t word = loadWord(p);
+        std::memcpy(out, &word, 8);
+        uint64_t pairs = exactByteMatches(word, '\r') & exactByteMatches(loadWord(p + 1), '\n');
+        if (!pairs) {
+            out += 8;
+            p += 8;
+            continue;
         }
+        size_t before = bytesBeforeMatch(pairs);
+        out += before;
+        p += before + 1;
+    }
+    for (const char* last = stop - 1; p < last; ++p) {
         *out = *p;
         out += !(*p == '\r' && p[1] == '\n');  // branch-free: a CR before an LF is dropped
-        ++p;
     }
     if (p < stop) {  // the segment's last byte: its successor is the NUL or the next block
         if (*p != '\r' || stop < end)

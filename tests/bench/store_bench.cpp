@@ -109,6 +109,27 @@ void BM_LoadCodec(benchmark::State& state) {
     }
 }
 
+// The codec alone: the file read the same way, its records decoded into a vector of texts
+// (no store: no duplicate check, no ids).
+void BM_DecodeCodec(benchmark::State& state) {
+    WriteFileOf(static_cast<int>(state.range(0)), state.range(1));
+    for (auto _ : state) {
+        std::vector<std::string> texts;
+        std::FILE* file = std::fopen(kPath, "rb");
+        std::fseek(file, 0, SEEK_END);
+        std::vector<char> block(textFileReadBlock(static_cast<uint64_t>(std::ftell(file))));
+        std::fseek(file, 0, SEEK_SET);
+        TextRecordDecoder decoder;
+        TextRecordSink sink = [&texts](std::string& t) { texts.push_back(std::move(t)); };
+        size_t got;
+        while ((got = std::fread(block.data(), 1, block.size(), file)) > 0)
+            feedTextRecords(decoder, block.data(), got, sink);
+        finishTextRecords(decoder, sink);
+        std::fclose(file);
+        benchmark::DoNotOptimize(texts.data());
+    }
+}
+
 // The same bytes read whole into memory.
 void BM_LoadRaw(benchmark::State& state) {
     WriteFileOf(static_cast<int>(state.range(0)), state.range(1));
@@ -130,6 +151,7 @@ void CodecCases(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_SaveCodec)->Apply(CodecCases);
 BENCHMARK(BM_SaveRaw)->Apply(CodecCases);
 BENCHMARK(BM_LoadCodec)->Apply(CodecCases);
+BENCHMARK(BM_DecodeCodec)->Apply(CodecCases);
 BENCHMARK(BM_LoadRaw)->Apply(CodecCases);
 
 void BM_CaptureIntoFullHistory(benchmark::State& state) {

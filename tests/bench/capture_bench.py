@@ -107,12 +107,16 @@ def fraction_in_order(indices, count):
 
 
 class Quillmate:
-    """Quillmate.exe (win64) in a folder of its own, remembering up to 4095 texts."""
+    """Quillmate.exe (win64, stripped) in a folder of its own, remembering up to 4095 texts."""
 
     def __init__(self, exe):
         self.folder = tempfile.mkdtemp(prefix="qm-bench-")
         self.exe = os.path.join(self.folder, "Quillmate.exe")
         shutil.copy(exe, self.exe)
+        # Stripped, as the shipped exe is: Wine reads an image's sections into private memory,
+        # debug sections included.
+        subprocess.run(["x86_64-w64-mingw32-strip", self.exe], stdin=subprocess.DEVNULL,
+                       capture_output=True)
         with open(os.path.join(self.folder, "quillmate.ini"), "wb") as f:
             f.write("[Quillmate]\r\n履歴の記憶数=4095\r\n".encode("cp932"))
         self.proc = None
@@ -273,8 +277,19 @@ def run_burst(args, gap, tag, quillmate=None, copyq=None, size=0, count=None):
     return result
 
 
-def bare_window_memory(args):
-    proc = subprocess.Popen([WINE, args.bare], stdin=subprocess.DEVNULL,
+def imported_dlls(exe):
+    """The DLLs an executable imports, from its import table (objdump of mingw-w64)."""
+    try:
+        out = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", exe], capture_output=True,
+                             text=True, timeout=60).stdout
+    except (OSError, subprocess.TimeoutExpired):
+        return []
+    return [line.split(":", 1)[1].strip() for line in out.splitlines()
+            if line.strip().startswith("DLL Name:")]
+
+
+def bare_window_memory(args, dlls=()):
+    proc = subprocess.Popen([WINE, args.bare, *dlls], stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
         time.sleep(args.settle)
@@ -329,6 +344,8 @@ def measure(args):
             stop_pid(holder.proc)
         q.stop()
     out["bare_kb"] = bare_window_memory(args)
+    out["dlls"] = imported_dlls(args.exe)
+    out["bare_dlls_kb"] = bare_window_memory(args, out["dlls"])
     return out
 
 
@@ -377,6 +394,9 @@ def table(result, args):
     idle, full, bare = result["idle_kb"], result["full_kb"], result["bare_kb"]
     rows.append(("memory idle: resident / private MB", "%.1f / %.1f" % (idle[0] / 1024,
                  idle[1] / 1024), "bare window %.1f / %.1f" % (bare[0] / 1024, bare[1] / 1024)))
+    dlls = result["bare_dlls_kb"]
+    rows.append(("bare window with Quillmate's %d DLLs loaded: resident / private MB"
+                 % len(result["dlls"]), "-", "%.1f / %.1f" % (dlls[0] / 1024, dlls[1] / 1024)))
     rows.append(("memory after %d captures of 1 KB: resident / private MB" % result["filled"],
                  "%.1f / %.1f" % (full[0] / 1024, full[1] / 1024),
                  "private %.1f× the bare window's" % (full[1] / max(1, bare[1]))))

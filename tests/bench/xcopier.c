@@ -1,5 +1,5 @@
 /* A fast X11 copier for the capture benchmark: owns the CLIPBOARD with COUNT distinct texts,
- * GAP_MS apart, and answers every request with the text current at that moment, as a quick
+ * at least GAP_MS apart, and answers every request with the text current at that moment, as a quick
  * real program does (an old text is gone once the next is copied). Prints one line per copy:
  * its index and the CLOCK_MONOTONIC time in nanoseconds at which it took the clipboard. After
  * the last copy it keeps serving that text for HOLD_MS, then ends.
@@ -103,7 +103,6 @@ int main(int argc, char** argv) {
     size_t capacity = strlen(prefix) + 32 + size;
     current = malloc(capacity);
     if (!current) return 1;
-    int64_t next = now_ns();
     for (int i = 0; i < count; ++i) {
         current_size = (size_t)snprintf(current, capacity, "%s %05d", prefix, i);
         if (size > current_size) {
@@ -112,9 +111,11 @@ int main(int argc, char** argv) {
         }
         XSetSelectionOwner(display, clipboard, window, CurrentTime);
         XFlush(display);
-        printf("%d %lld\n", i, (long long)now_ns());
-        next += gap;
-        serve_until(next);
+        int64_t copied = now_ns();
+        printf("%d %lld\n", i, (long long)copied);
+        // From the copy itself, not from a schedule: a copier held up for a moment must not
+        // catch up with copies closer together than the gap measured.
+        serve_until(copied + gap);
     }
     fflush(stdout);
     serve_until(now_ns() + hold);

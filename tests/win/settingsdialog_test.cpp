@@ -200,16 +200,32 @@ TEST_F(SettingsDialog, DeleteMovesTheHistoryFileAwayOnlyWhenConfirmed) {
 TEST_F(SettingsDialog, TheBrowserOpensOnTheFieldsFolderAndCancelKeepsTheRecord) {
     const std::string before = settings.log.logFolder;
     std::string chosen;
+    constexpr DWORD kBrowserWalkMs = 8000;
+    DWORD opened = 0;
+    int retry = 0;  // 1: the first browser is being closed, 2: the second one was asked for
     INT_PTR result = DriveModal(
         [&] { return INT_PTR{ShowSettingsDialog(owner, settings)}; },
         {Found(),
          [&] {
              SetDlgItemTextA(dialog, IDC_SETTINGS_LOG_FOLDER, folder.path().c_str());
              ClickButton(dialog, IDC_SETTINGS_BROWSE);
+             opened = GetTickCount();
              return true;
          },
-         // The browser's tree reaches the field's folder.
-         [&] { return SelectedFolderName(FindMessageBox(dialog)) == FolderName(folder.path()); },
+         // The browser's tree reaches the field's folder. The first browser of a new Wine
+         // prefix may stop its walk at a parent folder: then it is closed and opened once more.
+         [&] {
+             HWND browser = FindMessageBox(dialog);
+             if (SelectedFolderName(browser) == FolderName(folder.path())) return true;
+             if (retry == 0 && browser && GetTickCount() - opened > kBrowserWalkMs) {
+                 PostMessageA(browser, WM_COMMAND, IDCANCEL, 0);
+                 retry = 1;
+             } else if (retry == 1 && !browser) {
+                 ClickButton(dialog, IDC_SETTINGS_BROWSE);
+                 retry = 2;
+             }
+             return false;
+         },
          [&] {
              PostMessageA(FindMessageBox(dialog), WM_COMMAND, IDOK, 0);
              return true;

@@ -22,12 +22,19 @@
 #define IDD_REGISTERED_TEXTS 130
 #define IDD_SETTINGS 133
 #define IDD_HOTKEYS 144
+#define IDD_SEARCH 148
 
 // Registered-text dialog controls
 #define IDC_REGTEXT_ADD 1010
 #define IDC_REGTEXT_EDIT 1011
 #define IDC_REGTEXT_DELETE 1012
 #define IDC_REGTEXT_LIST 1013
+
+// History search window controls
+#define IDC_SEARCH_FIELD 1100
+#define IDC_SEARCH_LIST 1101
+#define IDC_SEARCH_PREVIEW 1102
+#define IDC_SEARCH_STATUS 1103
 
 // Edit pad controls
 #define IDC_EDITPAD_EDIT 1014
@@ -61,6 +68,7 @@
 #define IDC_HOTKEY_CLEAR_HISTORY 1030
 #define IDC_HOTKEY_CLEAR_CLIPBOARD 1048
 #define IDC_HOTKEY_HISTORY_ON_OFF 1049
+#define IDC_HOTKEY_SEARCH 1050
 
 // Commands (WM_COMMAND ids of the main window)
 #define IDM_QUIT 40001
@@ -77,6 +85,7 @@
 #define IDM_CLEAR_CLIPBOARD 40055
 #define IDM_TEXT_MENU 40056
 #define IDM_COMMAND_MENU 40057
+#define IDM_SEARCH_HISTORY 40060
 
 // Registered-text dialog context menu
 #define IDM_REGTEXT_DELETE 40052

@@ -12,6 +12,7 @@
 #include "menu/textmenu.h"
 #include "regedit/regtextdialog.h"
 #include "resource.h"
+#include "search/searchwindow.h"
 #include "settings/appsettings.h"
 #include "settings/hotkeysys.h"
 #include "store/listfile.h"
@@ -77,6 +78,7 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
 }
 
 LRESULT OnDestroy(HWND window) {
+    CloseSearchWindow();
     UnregisterAllHotkeys(window);
     LeaveViewerChain(window);
     RemoveNotificationIcon(window);
@@ -171,6 +173,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDM_CLEAR_CLIPBOARD: ClearClipboard(window); return 0;
     case IDM_TEXT_MENU: ShowTextMenu(window, ClampStoredPopupPoint(window)); return 0;
     case IDM_COMMAND_MENU: ShowCommandMenu(window); return 0;
+    case IDM_SEARCH_HISTORY: ShowSearchWindow(window); return 0;
     }
     if (ChooseText(window, LOWORD(wParam))) return 0;
     return DefWindowProcA(window, message, wParam, lParam);

@@ -1,4 +1,4 @@
-// The hotkey dialog: fills nine hotkey controls from the group, refuses duplicate combinations
+// The hotkey dialog: fills ten hotkey controls from the group, refuses duplicate combinations
 // and stores the controls' values on OK.
 #include "settings/hotkeydialog.h"
 
@@ -23,7 +23,7 @@ constexpr HotkeyControl kControls[kHotkeySlotCount] = {
     {IDC_HOTKEY_EDIT_REGISTERED, 2}, {IDC_HOTKEY_REGISTER_TEXT, 3},
     {IDC_HOTKEY_DATE_TIME, 4},       {IDC_HOTKEY_IP_ADDRESS, 5},
     {IDC_HOTKEY_CLEAR_CLIPBOARD, 6}, {IDC_HOTKEY_HISTORY_ON_OFF, 7},
-    {IDC_HOTKEY_CLEAR_HISTORY, 8},
+    {IDC_HOTKEY_CLEAR_HISTORY, 8},   {IDC_HOTKEY_SEARCH, 9},
 };
 
 SingleDialog g_dialog = {};

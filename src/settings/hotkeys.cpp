@@ -13,6 +13,7 @@ const HotkeyBinding HotkeyTable[kHotkeySlotCount] = {
     {"履歴機能のオン・オフ", IDM_HISTORY_ON_OFF, 7},
     {"クリップボードのクリア", IDM_CLEAR_CLIPBOARD, 6},
     {"履歴のクリア", IDM_CLEAR_HISTORY, 8},
+    {"「履歴の検索」を表示", IDM_SEARCH_HISTORY, 9},
 };
 
 const char* const kHotkeySection = "ホットキー";

@@ -1,4 +1,4 @@
-// Hotkey assignments: the record, the nine fixed bindings, the file and control encodings and
+// Hotkey assignments: the record, the ten fixed bindings, the file and control encodings and
 // the duplicate rule. Pure: no platform calls.
 #pragma once
 
@@ -18,7 +18,7 @@ struct Hotkey {
     uint32_t virtualKey;  // only the low 8 bits are used
 };
 
-constexpr size_t kHotkeySlotCount = 9;
+constexpr size_t kHotkeySlotCount = 10;
 
 struct HotkeySettings {
     Hotkey slots[kHotkeySlotCount];

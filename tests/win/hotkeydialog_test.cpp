@@ -74,6 +74,7 @@ TEST_F(HotkeyDialog, OkStoresTheControlsWritesTheSectionAndRegistersAgain) {
              SendDlgItemMessageA(dialog, IDC_HOTKEY_DATE_TIME, WM_KEYDOWN, 'Q', 0);
              typed = ControlValue(dialog, IDC_HOTKEY_DATE_TIME);
              SetControl(dialog, IDC_HOTKEY_CLEAR_HISTORY, HOTKEYF_SHIFT | HOTKEYF_EXT, VK_F5);
+             SetControl(dialog, IDC_HOTKEY_SEARCH, kCtrlAlt, 'F');
              ClickButton(dialog, IDOK);
              return true;
          }});
@@ -89,6 +90,8 @@ TEST_F(HotkeyDialog, OkStoresTheControlsWritesTheSectionAndRegistersAgain) {
     EXPECT_EQ(Value("日時の取得"), std::to_string(3 * 256 + 'Q'));
     EXPECT_EQ(Value("履歴のクリア"), std::to_string(12 * 256 + VK_F5));
     EXPECT_EQ(Value("履歴を表示"), "0");
+    EXPECT_EQ(Value("「履歴の検索」を表示"), std::to_string(3 * 256 + 'F'));
+    EXPECT_FALSE(CombinationFree(MOD_CONTROL | MOD_ALT, 'F')) << "the tenth row is registered";
     EXPECT_FALSE(CombinationFree(MOD_CONTROL | MOD_ALT, 'Q')) << "registered after OK";
     EXPECT_FALSE(CombinationFree(MOD_SHIFT, VK_F5)) << "registered without the extended mark";
     EXPECT_FALSE(CombinationFree(MOD_CONTROL | MOD_ALT, 'V'));

@@ -35,6 +35,13 @@ if(QM_TREE STREQUAL "win64")
     target_link_libraries(${helper} PRIVATE user32 kernel32)
   endforeach()
 
+  # The search window's benchmark: a key typed into its field to the list painted, in-process.
+  add_executable(search_winbench ${CMAKE_SOURCE_DIR}/tests/bench/search_winbench.cpp
+                                 $<TARGET_OBJECTS:qm_res>)
+  qm_target_flags(search_winbench)
+  target_link_libraries(search_winbench PRIVATE qm_win_support)
+  target_include_directories(search_winbench PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+
   # The capture benchmark's yardstick: what a bare window program costs under Wine.
   add_executable(barewindow WIN32 ${CMAKE_SOURCE_DIR}/tests/bench/barewindow.cpp)
   qm_target_flags(barewindow)

@@ -2,6 +2,7 @@
 // the count; the keys of the field; choosing a text through the main window's text choice.
 #include "search/searchwindow.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ struct SearchKeyNotify {
 
 // Posted when the list took the focus from a click: the focus goes back to the field.
 constexpr UINT WM_APP_REFOCUS_FIELD = WM_APP + 1;
+// Posted when the highlight moved. Laying out a long text in the preview costs more than a
+// frame under Wine, so the list is matched and painted first and the preview follows, once
+// for a burst of keys.
+constexpr UINT WM_APP_SHOW_PREVIEW = WM_APP + 2;
 
 // Program-wide: at most one search window exists. Rows hold ids, never text pointers: the
 // store may change under the open window.
@@ -40,6 +45,8 @@ struct SearchWindowState {
     LayoutState layout;
     std::vector<SearchRow> rows;
     int total;
+    bool previewPending;
+    int averageCharWidth;  // of the list's font, from the row measure
 };
 SearchWindowState g_search = {};
 
@@ -91,9 +98,14 @@ void ShowPreview(HWND window) {
     SetWindowTextA(preview, text ? text : "");
 }
 
+void SchedulePreview(HWND window) {
+    if (g_search.previewPending) return;
+    g_search.previewPending = PostMessageW(window, WM_APP_SHOW_PREVIEW, 0, 0) != FALSE;
+}
+
 void SetHighlight(HWND window, int index) {
     SendMessageW(List(window), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    ShowPreview(window);
+    SchedulePreview(window);
 }
 
 void ShowCount(HWND window) {
@@ -195,6 +207,13 @@ void SubclassField(HWND field) {
     SetPropW(field, kFieldProcProp, reinterpret_cast<HANDLE>(original));
 }
 
+// More bytes or code units than the row can show even in its narrowest characters: what lies
+// beyond is cut off before drawing, since measuring it for the ellipsis costs time under Wine.
+size_t VisibleUnits(const RECT& row) {
+    int average = g_search.averageCharWidth > 0 ? g_search.averageCharWidth : 4;
+    return static_cast<size_t>(3 * (row.right - row.left) / average + 8);
+}
+
 // One row: a mark for a registered text, then the start of the text on one line, in its exact
 // form when it has one. A row whose text went meanwhile stays blank.
 void DrawRow(const DRAWITEMSTRUCT& item) {
@@ -214,13 +233,15 @@ void DrawRow(const DRAWITEMSTRUCT& item) {
     rest.left = mark.right;
     if (const std::u16string* exact = RowExactText(*store, row.id)) {
         std::u16string shown = WideDisplayString(*exact);
-        std::wstring wide(shown.begin(), shown.end());
+        std::wstring wide(shown.begin(),
+                          shown.begin() + std::min(shown.size(), VisibleUnits(rest)));
         DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rest, flags);
         return;
     }
     const char* text = textOfId(*store, row.id);
     if (!text) return;
     std::string shown = RegisteredTextDisplayString(text);
+    shown.resize(tooltext::SafeCutLength(shown.c_str(), VisibleUnits(rest)));
     DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &rest, flags);
 }
 
@@ -234,6 +255,7 @@ void MeasureRow(HWND window, MEASUREITEMSTRUCT& item) {
     SelectObject(dc, old);
     ReleaseDC(window, dc);
     item.itemHeight = static_cast<UINT>(metrics.tmHeight + 2);
+    g_search.averageCharWidth = metrics.tmAveCharWidth;
 }
 
 BOOL OnInitDialog(HWND window, HWND mainWindow) {
@@ -263,7 +285,7 @@ BOOL OnCommand(HWND window, WPARAM wParam) {
     }
     if (LOWORD(wParam) != IDC_SEARCH_LIST) return FALSE;
     switch (HIWORD(wParam)) {
-    case LBN_SELCHANGE: ShowPreview(window); return TRUE;
+    case LBN_SELCHANGE: SchedulePreview(window); return TRUE;
     case LBN_DBLCLK: ChooseHighlighted(window); return TRUE;
     case LBN_SETFOCUS: PostMessageW(window, WM_APP_REFOCUS_FIELD, 0, 0); return TRUE;
     }
@@ -285,6 +307,7 @@ BOOL OnDestroy(HWND window) {
     g_search.window = nullptr;
     g_search.mainWindow = nullptr;
     g_search.rows.clear();
+    g_search.previewPending = false;
     return TRUE;
 }
 
@@ -298,6 +321,10 @@ INT_PTR CALLBACK SearchWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         MeasureRow(window, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_APP_REFOCUS_FIELD: SetFocus(Field(window)); return TRUE;
+    case WM_APP_SHOW_PREVIEW:
+        g_search.previewPending = false;
+        ShowPreview(window);
+        return TRUE;
     case WM_CLOSE: DestroyWindow(window); return TRUE;
     case WM_SIZE:
         return ApplyAnchorLayout(window, kSearchAnchors, kSearchAnchorCount, wParam, LOWORD(lParam),

@@ -72,7 +72,10 @@ protected:
         Keys({});
         PumpMessages(20);
     }
-    static void Type(const char* text) { SetWindowTextA(Item(IDC_SEARCH_FIELD), text); }
+    static void Type(const char* text) {
+        SetWindowTextA(Item(IDC_SEARCH_FIELD), text);
+        PumpMessages(20);
+    }
 
     static int Count() {
         return static_cast<int>(SendMessageA(Item(IDC_SEARCH_LIST), LB_GETCOUNT, 0, 0));

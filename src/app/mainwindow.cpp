@@ -23,38 +23,68 @@ namespace {
 
 // The support site the about box links to: this repository's support page where the project
 // is published. The one address to change when the project moves.
-constexpr const char* kSupportSiteUrl =
-    "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
+constexpr const char* kSupportSiteUrl = "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
 
-// Queues a write of one list's file beside the executable; the history file only while in use.
-void SaveListFile(const AppSettings& settings, const TextStore& store, ListKind kind) {
-    if (kind == ListKind::History && !settings.history.useHistoryFile) return;
-    bool history = kind == ListKind::History;
-    char path[522];
-    if (BuildModuleSiblingPath(path, sizeof path, history ? ".hst" : ".use"))
-        queueListSave(history ? store.history.chain : store.registered.chain, path);
+// Each list's files beside the executable: its texts, and the exact forms of those the code
+// page cannot hold.
+struct ListFiles {
+    const char* texts;
+    const char* exactForms;
+};
+
+ListFiles FilesOf(ListKind kind) {
+    return kind == ListKind::History ? ListFiles{".hst", ".hsu"} : ListFiles{".use", ".usu"};
 }
 
-// Loads one list's file; false when the file exists but could not be read, so that the texts
-// we failed to read are not overwritten by this run's list.
-bool LoadListFile(TextStore& store, ListKind kind) {
+const TextChain& ChainOf(const TextStore& store, ListKind kind) {
+    return kind == ListKind::History ? store.history.chain : store.registered.chain;
+}
+
+// Which files of a list this run may write: none that exists but could not be read at start.
+struct ListWritable {
+    bool texts = true;
+    bool exactForms = true;
+};
+
+// Queues the writes of one list's files; the history's only while its file is in use.
+void SaveListFiles(const AppSettings& settings, const TextStore& store, ListKind kind,
+                   ListWritable writable) {
+    if (kind == ListKind::History && !settings.history.useHistoryFile) return;
     char path[522];
-    if (!BuildModuleSiblingPath(path, sizeof path, kind == ListKind::History ? ".hst" : ".use"))
-        return true;
-    if (loadTextFile(store, kind, path) != ListFileLoad::Unreadable) return true;
+    if (writable.texts && BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts))
+        queueListSave(ChainOf(store, kind), path);
+    if (writable.exactForms && BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).exactForms))
+        queueExactSave(ChainOf(store, kind), path);
+}
+
+bool Readable(ListFileLoad load, const char* path) {
+    if (load != ListFileLoad::Unreadable) return true;
     Trace("%s : not read, so it will not be written in this run\r\n", path);
     return false;
+}
+
+// Loads one list's files. The exact forms are written only where their list's file is: an exact
+// form without its text would be dropped at the next save anyway.
+ListWritable LoadListFiles(TextStore& store, ListKind kind) {
+    ListWritable writable;
+    char path[522];
+    if (BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts))
+        writable.texts = Readable(loadTextFile(store, kind, path), path);
+    if (BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).exactForms))
+        writable.exactForms = Readable(loadExactFile(store, kind, path), path);
+    writable.exactForms = writable.exactForms && writable.texts;
+    return writable;
 }
 
 TextStore* CreateLoadedStore(const AppSettings* settings) {
     TextStore* store = createTextStore();
     if (!store) return nullptr;
-    bool registeredWritable = LoadListFile(*store, ListKind::RegisteredTexts);
-    bool historyWritable =
-        !settings->history.useHistoryFile || LoadListFile(*store, ListKind::History);
-    store->saver = [settings, store, historyWritable, registeredWritable](ListKind kind) {
-        bool writable = kind == ListKind::History ? historyWritable : registeredWritable;
-        if (writable) SaveListFile(*settings, *store, kind);
+    ListWritable registered = LoadListFiles(*store, ListKind::RegisteredTexts);
+    ListWritable history = settings->history.useHistoryFile
+                               ? LoadListFiles(*store, ListKind::History)
+                               : ListWritable{};
+    store->saver = [settings, store, history, registered](ListKind kind) {
+        SaveListFiles(*settings, *store, kind, kind == ListKind::History ? history : registered);
     };
     return store;
 }
@@ -143,9 +173,14 @@ void ClearHistoryCommand(HWND window) {
 
 // The pad's modal loop may outlast the store (a quit meanwhile): it is looked up afterwards.
 void RegisterTextCommand(HWND window) {
+    // The pad opens with the clipboard's text in code-page bytes: registered unchanged, it keeps
+    // its exact form.
+    ClipboardText clip = ReadClipboardText(window);
     std::optional<std::string> text = ShowEditPad(window, nullptr);
     TextStore* store = GetTextStore(window);
-    if (text && store) registerText(*store, text->c_str());
+    if (!text || !store) return;
+    bool unchanged = !clip.bytes.empty() && *text == clip.bytes.data();
+    registerText(*store, text->c_str(), unchanged ? clip.exact : nullptr);
 }
 
 // On OK the registered texts were replaced: write their file (the store looked up afresh).
@@ -158,19 +193,19 @@ void EditRegisteredTexts(HWND window) {
 LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppSettings* settings = GetAppSettings(window);
     switch (LOWORD(wParam)) {
-    case IDM_QUIT: DestroyWindow(window); return 0;
-    case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
-    case IDM_SETTINGS: RunSettingsDialogCommand(window); return 0;
-    case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
-    case IDM_REGISTER_TEXT: RegisterTextCommand(window); return 0;
-    case IDM_EDIT_REGISTERED: EditRegisteredTexts(window); return 0;
-    case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;
-    case IDM_DATE_TIME: RunDateTimeCommand(window, settings->dateFormat); return 0;
-    case IDM_CLEAR_HISTORY: ClearHistoryCommand(window); return 0;
-    case IDM_HISTORY_ON_OFF: ToggleHistory(window); return 0;
-    case IDM_CLEAR_CLIPBOARD: ClearClipboard(window); return 0;
-    case IDM_TEXT_MENU: ShowTextMenu(window, ClampStoredPopupPoint(window)); return 0;
-    case IDM_COMMAND_MENU: ShowCommandMenu(window); return 0;
+        case IDM_QUIT: DestroyWindow(window); return 0;
+        case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
+        case IDM_SETTINGS: RunSettingsDialogCommand(window); return 0;
+        case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
+        case IDM_REGISTER_TEXT: RegisterTextCommand(window); return 0;
+        case IDM_EDIT_REGISTERED: EditRegisteredTexts(window); return 0;
+        case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;
+        case IDM_DATE_TIME: RunDateTimeCommand(window, settings->dateFormat); return 0;
+        case IDM_CLEAR_HISTORY: ClearHistoryCommand(window); return 0;
+        case IDM_HISTORY_ON_OFF: ToggleHistory(window); return 0;
+        case IDM_CLEAR_CLIPBOARD: ClearClipboard(window); return 0;
+        case IDM_TEXT_MENU: ShowTextMenu(window, ClampStoredPopupPoint(window)); return 0;
+        case IDM_COMMAND_MENU: ShowCommandMenu(window); return 0;
     }
     if (ChooseText(window, LOWORD(wParam))) return 0;
     return DefWindowProcA(window, message, wParam, lParam);
@@ -187,23 +222,23 @@ POINT ClampStoredPopupPoint(HWND mainWindow) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: return OnCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
-    case WM_DESTROY: return OnDestroy(window);
-    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
-    case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
-    case WM_INITMENUPOPUP: return OnInitMenuPopup(window, reinterpret_cast<HMENU>(wParam));
-    case WM_MENUSELECT:
-        OnMenuSelect(window, wParam, lParam);
-        return DefWindowProcA(window, message, wParam, lParam);
-    case WM_EXITMENULOOP:
-        OnExitMenuLoop(window);
-        return DefWindowProcA(window, message, wParam, lParam);
-    case WM_MENURBUTTONUP: return OnMenuRButtonUp(window, wParam, lParam);
-    case WM_DRAWCLIPBOARD: return OnDrawClipboard(window, wParam, lParam);
-    case WM_CHANGECBCHAIN: return OnChangeClipboardChain(window, wParam, lParam);
-    case WM_HOTKEY: return OnHotkey(window, wParam);
-    case WM_APP_ICONCALLBACK: return OnIconCallback(window, wParam, lParam);
-    case WM_APP_CLIPBOARDCHANGED: return OnClipboardChanged(window);
+        case WM_CREATE: return OnCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
+        case WM_DESTROY: return OnDestroy(window);
+        case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+        case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
+        case WM_INITMENUPOPUP: return OnInitMenuPopup(window, reinterpret_cast<HMENU>(wParam));
+        case WM_MENUSELECT:
+            OnMenuSelect(window, wParam, lParam);
+            return DefWindowProcA(window, message, wParam, lParam);
+        case WM_EXITMENULOOP:
+            OnExitMenuLoop(window);
+            return DefWindowProcA(window, message, wParam, lParam);
+        case WM_MENURBUTTONUP: return OnMenuRButtonUp(window, wParam, lParam);
+        case WM_DRAWCLIPBOARD: return OnDrawClipboard(window, wParam, lParam);
+        case WM_CHANGECBCHAIN: return OnChangeClipboardChain(window, wParam, lParam);
+        case WM_HOTKEY: return OnHotkey(window, wParam);
+        case WM_APP_ICONCALLBACK: return OnIconCallback(window, wParam, lParam);
+        case WM_APP_CLIPBOARDCHANGED: return OnClipboardChanged(window);
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -23,7 +23,8 @@ namespace {
 
 // The support site the about box links to: this repository's support page where the project
 // is published. The one address to change when the project moves.
-constexpr const char* kSupportSiteUrl = "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
+constexpr const char* kSupportSiteUrl =
+    "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
 
 // Each list's files beside the executable: its texts, and the exact forms of those the code
 // page cannot hold.
@@ -193,19 +194,19 @@ void EditRegisteredTexts(HWND window) {
 LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppSettings* settings = GetAppSettings(window);
     switch (LOWORD(wParam)) {
-        case IDM_QUIT: DestroyWindow(window); return 0;
-        case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
-        case IDM_SETTINGS: RunSettingsDialogCommand(window); return 0;
-        case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
-        case IDM_REGISTER_TEXT: RegisterTextCommand(window); return 0;
-        case IDM_EDIT_REGISTERED: EditRegisteredTexts(window); return 0;
-        case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;
-        case IDM_DATE_TIME: RunDateTimeCommand(window, settings->dateFormat); return 0;
-        case IDM_CLEAR_HISTORY: ClearHistoryCommand(window); return 0;
-        case IDM_HISTORY_ON_OFF: ToggleHistory(window); return 0;
-        case IDM_CLEAR_CLIPBOARD: ClearClipboard(window); return 0;
-        case IDM_TEXT_MENU: ShowTextMenu(window, ClampStoredPopupPoint(window)); return 0;
-        case IDM_COMMAND_MENU: ShowCommandMenu(window); return 0;
+    case IDM_QUIT: DestroyWindow(window); return 0;
+    case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
+    case IDM_SETTINGS: RunSettingsDialogCommand(window); return 0;
+    case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
+    case IDM_REGISTER_TEXT: RegisterTextCommand(window); return 0;
+    case IDM_EDIT_REGISTERED: EditRegisteredTexts(window); return 0;
+    case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;
+    case IDM_DATE_TIME: RunDateTimeCommand(window, settings->dateFormat); return 0;
+    case IDM_CLEAR_HISTORY: ClearHistoryCommand(window); return 0;
+    case IDM_HISTORY_ON_OFF: ToggleHistory(window); return 0;
+    case IDM_CLEAR_CLIPBOARD: ClearClipboard(window); return 0;
+    case IDM_TEXT_MENU: ShowTextMenu(window, ClampStoredPopupPoint(window)); return 0;
+    case IDM_COMMAND_MENU: ShowCommandMenu(window); return 0;
     }
     if (ChooseText(window, LOWORD(wParam))) return 0;
     return DefWindowProcA(window, message, wParam, lParam);
@@ -222,23 +223,23 @@ POINT ClampStoredPopupPoint(HWND mainWindow) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_CREATE: return OnCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
-        case WM_DESTROY: return OnDestroy(window);
-        case WM_QUERYENDSESSION: return OnQueryEndSession(window);
-        case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
-        case WM_INITMENUPOPUP: return OnInitMenuPopup(window, reinterpret_cast<HMENU>(wParam));
-        case WM_MENUSELECT:
-            OnMenuSelect(window, wParam, lParam);
-            return DefWindowProcA(window, message, wParam, lParam);
-        case WM_EXITMENULOOP:
-            OnExitMenuLoop(window);
-            return DefWindowProcA(window, message, wParam, lParam);
-        case WM_MENURBUTTONUP: return OnMenuRButtonUp(window, wParam, lParam);
-        case WM_DRAWCLIPBOARD: return OnDrawClipboard(window, wParam, lParam);
-        case WM_CHANGECBCHAIN: return OnChangeClipboardChain(window, wParam, lParam);
-        case WM_HOTKEY: return OnHotkey(window, wParam);
-        case WM_APP_ICONCALLBACK: return OnIconCallback(window, wParam, lParam);
-        case WM_APP_CLIPBOARDCHANGED: return OnClipboardChanged(window);
+    case WM_CREATE: return OnCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
+    case WM_DESTROY: return OnDestroy(window);
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
+    case WM_INITMENUPOPUP: return OnInitMenuPopup(window, reinterpret_cast<HMENU>(wParam));
+    case WM_MENUSELECT:
+        OnMenuSelect(window, wParam, lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_EXITMENULOOP:
+        OnExitMenuLoop(window);
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_MENURBUTTONUP: return OnMenuRButtonUp(window, wParam, lParam);
+    case WM_DRAWCLIPBOARD: return OnDrawClipboard(window, wParam, lParam);
+    case WM_CHANGECBCHAIN: return OnChangeClipboardChain(window, wParam, lParam);
+    case WM_HOTKEY: return OnHotkey(window, wParam);
+    case WM_APP_ICONCALLBACK: return OnIconCallback(window, wParam, lParam);
+    case WM_APP_CLIPBOARDCHANGED: return OnClipboardChanged(window);
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

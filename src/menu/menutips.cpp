@@ -91,10 +91,10 @@ void CreateMenuTips(HWND mainWindow, const MenuSettings& menu) {
     g_tipLimit = menu.menuTipChars;
     if (char* buffer = static_cast<char*>(std::calloc(TipBufferSize(g_tipLimit), 1)))
         SetPropA(mainWindow, PROP_TOOLTIPTEXTPTR, buffer);
-    HWND control =
-        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow,
-                        nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND control = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                   TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
     if (!control) return;
     SendMessageA(control, TTM_ACTIVATE, FALSE, 0);
     SetPropA(mainWindow, PROP_TOOLTIPCTRL, control);

@@ -3,6 +3,7 @@ Each seed follows its target's input layout (the numbers it reads first, then th
 
 import os
 import struct
+import zlib
 
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
 
@@ -13,6 +14,14 @@ def sjis(text):
 
 def records(*texts):
     return b"".join(sjis(t).replace(b"\n", b"\r\n") + b"\0" for t in texts)
+
+
+def exact_record(ansi, text):
+    """One record of an exact-text file: marker, lengths, CRC-32, the bytes, the UTF-8 text."""
+    utf8 = text.encode("utf-8", "surrogatepass")
+    lengths = struct.pack("<II", len(ansi), len(utf8))
+    crc = zlib.crc32(lengths + ansi + utf8)
+    return b"\x1eQX1" + lengths + struct.pack("<I", crc) + ansi + utf8
 
 
 def dib(width, height, bits, compression=0, colors=0, header=40, extra=b""):
@@ -71,6 +80,10 @@ SEEDS = {
         b"\x03\x01\x02\x07" + records("line one\r\nline two\r\n", "日本語\nテキスト"),
         b"\x01\x00" + b"cut\r",
         b"\x02\x00\x01" + b"a\r\r\nb\0\0\x1a\0",
+    ],
+    "exactfile": [
+        exact_record(b"cafe", "café") + exact_record(b"?", "😀"),
+        b"junk" + exact_record(sjis("日") + b"?", "日简")[:-2],
     ],
     "dib": [
         dib(4, 3, 24),

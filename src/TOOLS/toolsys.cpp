@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "TOOLS/clipmarks.h"
 #include "TOOLS/tooltext.h"
@@ -73,30 +74,80 @@ HMODULE LoadSystemLibrary(const char* name) {
     return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
-bool SetClipboardText(HWND owner, const char* text) {
-    size_t n = std::strlen(text) + 1;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, n);
+namespace {
+
+// A moveable block holding size bytes of data; null (traced) when it cannot be had.
+HGLOBAL MakeClipboardBlock(const void* data, size_t size) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, size);
     if (!block) {
-        TraceFailure(kLineGlobalAlloc, "関数 GlobalAlloc( GMEM_SHARE | GMEM_MOVEABLE ) が null を返しました。");
-        return false;
+        TraceFailure(kLineGlobalAlloc,
+                     "関数 GlobalAlloc( GMEM_SHARE | GMEM_MOVEABLE ) が null を返しました。");
+        return nullptr;
     }
-    char* data = static_cast<char*>(GlobalLock(block));
-    if (!data) {
+    void* bytes = GlobalLock(block);
+    if (!bytes) {
         TraceFailure(kLineGlobalLock, "関数 GlobalLock() が null を返しました。");
+        GlobalFree(block);
+        return nullptr;
+    }
+    std::memcpy(bytes, data, size);
+    GlobalUnlock(block);
+    return block;
+}
+
+}  // namespace
+
+bool SetClipboardText(HWND owner, const char* text, const std::u16string* exact) {
+    HGLOBAL block = MakeClipboardBlock(text, std::strlen(text) + 1);
+    if (!block) return false;
+    // The exact form first: a reader that takes the first text format finds it.
+    HGLOBAL wide = exact ? MakeClipboardBlock(exact->c_str(), (exact->size() + 1) * 2) : nullptr;
+    if (exact && !wide) {
         GlobalFree(block);
         return false;
     }
-    tooltext::CopyBounded(data, n, text);
-    GlobalUnlock(block);
     if (!OpenClipboard(owner)) {
         TraceFailure(kLineOpenClipboard, "関数 OpenClipboard() が false を返しました。");
         GlobalFree(block);
+        if (wide) GlobalFree(wide);
         return false;
     }
     EmptyClipboard();
+    if (wide) SetClipboardData(CF_UNICODETEXT, wide);
     SetClipboardData(CF_TEXT, block);
     CloseClipboard();
     return true;
+}
+
+std::string AnsiFromWide(std::u16string_view text) {
+    std::string out;
+    if (text.empty()) return out;
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int units = static_cast<int>(text.size());
+    int size = WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return out;
+    out.resize(static_cast<size_t>(size));
+    WideCharToMultiByte(CP_ACP, 0, wide, units, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::u16string WideFromAnsi(std::string_view text) {
+    std::u16string out;
+    if (text.empty()) return out;
+    const int bytes = static_cast<int>(text.size());
+    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
+    if (size <= 0) return out;
+    out.resize(static_cast<size_t>(size));
+    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, reinterpret_cast<wchar_t*>(out.data()),
+                        size);
+    return out;
+}
+
+std::shared_ptr<const std::u16string> ExactFormOf(std::u16string_view text, std::string_view ansi) {
+    // A round trip catches both what the code page lacks (the default character) and what it
+    // maps one way only (best-fit letters, U+301C WAVE DASH).
+    if (WideFromAnsi(ansi) == text) return nullptr;
+    return std::make_shared<const std::u16string>(text);
 }
 
 namespace {
@@ -153,6 +204,70 @@ std::vector<char> ReadClipboardFormat(HWND owner, UINT format, bool* opened, boo
     }
     CloseClipboard();
     return copy;
+}
+
+namespace {
+
+// Which text format the program that copied put there itself: the system lists those before
+// the ones it would make from them. Zero when there is no text.
+UINT FirstTextFormat() {
+    for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f))
+        if (f == CF_TEXT || f == CF_UNICODETEXT || f == CF_OEMTEXT) return f;
+    return 0;
+}
+
+// The open clipboard's Unicode text, up to its first NUL; empty when absent or unreadable.
+std::u16string CopyUnicodeText() {
+    std::u16string text;
+    HANDLE handle = GetClipboardData(CF_UNICODETEXT);
+    const SIZE_T units = handle ? GlobalSize(handle) / 2 : 0;
+    const auto* data = units ? static_cast<const char16_t*>(GlobalLock(handle)) : nullptr;
+    if (!data) return text;
+    try {
+        text.assign(data, units);
+        size_t end = text.find(u'\0');
+        if (end != std::u16string::npos) text.resize(end);
+    } catch (const std::bad_alloc&) {
+        text.clear();
+    }
+    GlobalUnlock(handle);
+    return text;
+}
+
+// A text put there as Unicode: its bytes as the system would make them, laid out as a CF_TEXT
+// copy (the block's own NUL, then the copy's).
+ClipboardText FromUnicodeText(const std::u16string& wide) {
+    ClipboardText text;
+    if (wide.empty()) return text;
+    try {
+        std::string ansi = AnsiFromWide(wide);
+        text.exact = ExactFormOf(wide, ansi);
+        text.bytes.assign(ansi.begin(), ansi.end());
+        text.bytes.resize(ansi.size() + 2, '\0');
+    } catch (const std::bad_alloc&) {
+        text = ClipboardText{};
+    }
+    return text;
+}
+
+}  // namespace
+
+ClipboardText ReadClipboardText(HWND owner, bool* opened, bool* marked) {
+    ClipboardText text;
+    bool open = OpenClipboard(owner) != FALSE;
+    if (opened) *opened = open;
+    if (marked) *marked = false;
+    if (!open) return text;
+    if (marked && HoldsIgnoreMarker()) {
+        *marked = true;
+    } else if (FirstTextFormat() == CF_UNICODETEXT) {
+        text = FromUnicodeText(CopyUnicodeText());
+    } else if (IsClipboardFormatAvailable(CF_TEXT)) {
+        // Put there as code-page bytes: those bytes are the text, exactly.
+        if (HANDLE handle = GetClipboardData(CF_TEXT)) text.bytes = CopyGlobalBlock(handle);
+    }
+    CloseClipboard();
+    return text;
 }
 
 bool ClearClipboard(HWND owner) {

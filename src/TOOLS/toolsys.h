@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // printf-style line of at most 1023 characters to the debugger output; returns the formatter's
@@ -29,8 +32,27 @@ bool GetModuleFolder(char* buffer, size_t size);
 // the executable or in the current folder would run); null when it is not there.
 HMODULE LoadSystemLibrary(const char* name);
 
-// Empties the clipboard and publishes text as CF_TEXT. owner may be null.
-bool SetClipboardText(HWND owner, const char* text);
+// Empties the clipboard and publishes text as CF_TEXT, and, when given, exact (the text's exact
+// form) as CF_UNICODETEXT beside it, in one opening. owner may be null.
+bool SetClipboardText(HWND owner, const char* text, const std::u16string* exact = nullptr);
+
+// The clipboard's text: its code-page bytes as a CF_TEXT copy of ReadClipboardFormat holds them,
+// and its exact form where the code page cannot hold it (null otherwise). Where the text was put
+// there as Unicode, the bytes are converted here as the system would convert them, so the
+// system's own conversion (and the copy Wine keeps of it) is never asked for.
+struct ClipboardText {
+    std::vector<char> bytes;
+    std::shared_ptr<const std::u16string> exact;
+};
+// Arguments and the empty result as for ReadClipboardFormat.
+ClipboardText ReadClipboardText(HWND owner, bool* opened = nullptr, bool* marked = nullptr);
+
+// Code-page conversions as the clipboard makes them (the ANSI code page, its default character
+// for what it cannot hold).
+std::string AnsiFromWide(std::u16string_view text);
+std::u16string WideFromAnsi(std::string_view text);
+// The exact form to keep beside ansi, the bytes of text: null when they give text back unchanged.
+std::shared_ptr<const std::u16string> ExactFormOf(std::u16string_view text, std::string_view ansi);
 
 // A private copy of one clipboard format: the global block's bytes followed by one NUL byte,
 // so a CF_TEXT block lacking its own NUL is still read safely. Empty when the format is

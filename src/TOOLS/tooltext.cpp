@@ -158,4 +158,11 @@ bool ParseDecimalInt(const char* text, int32_t& value) {
     return true;
 }
 
+size_t WideCutLength(const char16_t* text, size_t length, size_t limit) {
+    if (length <= limit) return length;
+    const bool splitsPair = limit > 0 && text[limit - 1] >= 0xD800 && text[limit - 1] <= 0xDBFF &&
+                            text[limit] >= 0xDC00 && text[limit] <= 0xDFFF;
+    return splitsPair ? limit - 1 : limit;
+}
+
 }  // namespace tooltext

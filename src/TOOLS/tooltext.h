@@ -69,4 +69,8 @@ bool MakeFolderPath(char* buf, size_t size, const char* modulePath);
 // after them is ignored. False when no digit follows. Numbers beyond the 32-bit range saturate.
 bool ParseDecimalInt(const char* text, int32_t& value);
 
+// UTF-16 texts (the exact form of a text the code page cannot hold): the longest length of at
+// most limit units that does not end between the two halves of a surrogate pair.
+size_t WideCutLength(const char16_t* text, size_t length, size_t limit);
+
 }  // namespace tooltext

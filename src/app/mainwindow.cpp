@@ -27,35 +27,66 @@ namespace {
 constexpr const char* kSupportSiteUrl =
     "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
 
-// Queues a write of one list's file beside the executable; the history file only while in use.
-void SaveListFile(const AppSettings& settings, const TextStore& store, ListKind kind) {
-    if (kind == ListKind::History && !settings.history.useHistoryFile) return;
-    bool history = kind == ListKind::History;
-    char path[522];
-    if (BuildModuleSiblingPath(path, sizeof path, history ? ".hst" : ".use"))
-        queueListSave(history ? store.history.chain : store.registered.chain, path);
+// Each list's files beside the executable: its texts, and the exact forms of those the code
+// page cannot hold.
+struct ListFiles {
+    const char* texts;
+    const char* exactForms;
+};
+
+ListFiles FilesOf(ListKind kind) {
+    return kind == ListKind::History ? ListFiles{".hst", ".hsu"} : ListFiles{".use", ".usu"};
 }
 
-// Loads one list's file; false when the file exists but could not be read, so that the texts
-// we failed to read are not overwritten by this run's list.
-bool LoadListFile(TextStore& store, ListKind kind) {
+const TextChain& ChainOf(const TextStore& store, ListKind kind) {
+    return kind == ListKind::History ? store.history.chain : store.registered.chain;
+}
+
+// Which files of a list this run may write: none that exists but could not be read at start.
+struct ListWritable {
+    bool texts = true;
+    bool exactForms = true;
+};
+
+// Queues the writes of one list's files; the history's only while its file is in use.
+void SaveListFiles(const AppSettings& settings, const TextStore& store, ListKind kind,
+                   ListWritable writable) {
+    if (kind == ListKind::History && !settings.history.useHistoryFile) return;
     char path[522];
-    if (!BuildModuleSiblingPath(path, sizeof path, kind == ListKind::History ? ".hst" : ".use"))
-        return true;
-    if (loadTextFile(store, kind, path) != ListFileLoad::Unreadable) return true;
+    if (writable.texts && BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts))
+        queueListSave(ChainOf(store, kind), path);
+    if (writable.exactForms && BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).exactForms))
+        queueExactSave(ChainOf(store, kind), path);
+}
+
+bool Readable(ListFileLoad load, const char* path) {
+    if (load != ListFileLoad::Unreadable) return true;
     Trace("%s : not read, so it will not be written in this run\r\n", path);
     return false;
+}
+
+// Loads one list's files. The exact forms are written only where their list's file is: an exact
+// form without its text would be dropped at the next save anyway.
+ListWritable LoadListFiles(TextStore& store, ListKind kind) {
+    ListWritable writable;
+    char path[522];
+    if (BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts))
+        writable.texts = Readable(loadTextFile(store, kind, path), path);
+    if (BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).exactForms))
+        writable.exactForms = Readable(loadExactFile(store, kind, path), path);
+    writable.exactForms = writable.exactForms && writable.texts;
+    return writable;
 }
 
 TextStore* CreateLoadedStore(const AppSettings* settings) {
     TextStore* store = createTextStore();
     if (!store) return nullptr;
-    bool registeredWritable = LoadListFile(*store, ListKind::RegisteredTexts);
-    bool historyWritable =
-        !settings->history.useHistoryFile || LoadListFile(*store, ListKind::History);
-    store->saver = [settings, store, historyWritable, registeredWritable](ListKind kind) {
-        bool writable = kind == ListKind::History ? historyWritable : registeredWritable;
-        if (writable) SaveListFile(*settings, *store, kind);
+    ListWritable registered = LoadListFiles(*store, ListKind::RegisteredTexts);
+    ListWritable history = settings->history.useHistoryFile
+                               ? LoadListFiles(*store, ListKind::History)
+                               : ListWritable{};
+    store->saver = [settings, store, history, registered](ListKind kind) {
+        SaveListFiles(*settings, *store, kind, kind == ListKind::History ? history : registered);
     };
     return store;
 }
@@ -145,9 +176,14 @@ void ClearHistoryCommand(HWND window) {
 
 // The pad's modal loop may outlast the store (a quit meanwhile): it is looked up afterwards.
 void RegisterTextCommand(HWND window) {
+    // The pad opens with the clipboard's text in code-page bytes: registered unchanged, it keeps
+    // its exact form.
+    ClipboardText clip = ReadClipboardText(window);
     std::optional<std::string> text = ShowEditPad(window, nullptr);
     TextStore* store = GetTextStore(window);
-    if (text && store) registerText(*store, text->c_str());
+    if (!text || !store) return;
+    bool unchanged = !clip.bytes.empty() && *text == clip.bytes.data();
+    registerText(*store, text->c_str(), unchanged ? clip.exact : nullptr);
 }
 
 // On OK the registered texts were replaced: write their file (the store looked up afresh).

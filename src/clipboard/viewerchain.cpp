@@ -40,16 +40,16 @@ void CALLBACK OnOpenRetryTick(HWND mainWindow, UINT, UINT_PTR, DWORD) {
     ReadChangedClipboard(mainWindow);
 }
 
-// text is a clipboard copy: the block's bytes and one NUL of its own after them.
-void HandleText(HWND mainWindow, AppSettings& settings, const std::vector<char>& copy) {
-    const char* text = copy.data();
+// The copy's bytes are the block's and one NUL of its own after them.
+void HandleText(HWND mainWindow, AppSettings& settings, const ClipboardText& copy) {
+    const char* text = copy.bytes.data();
     if (settings.history.useHistory) {
         if (TextStore* store = GetTextStore(mainWindow))
-            recordHistoryText(*store, settings.history.historyCount, text);
+            recordHistoryText(*store, settings.history.historyCount, text, copy.exact);
     }
     g_icon.setTip(text);
     if (settings.log.logText && settings.log.logFolder[0] != '\0')
-        WriteTextLog(settings.log.logFolder, text, copy.size() - 1);
+        WriteTextLog(settings.log.logFolder, text, copy.bytes.size() - 1);
     if (settings.history.autoClear) StartClearTimer(mainWindow, settings);
 }
 
@@ -74,8 +74,8 @@ void ReadChangedClipboard(HWND mainWindow) {
     if (!settings) return;
     bool opened = false;
     bool marked = false;
-    std::vector<char> text = ReadClipboardFormat(
-        mainWindow, CF_TEXT, &opened, settings->history.honourIgnoreMarkers ? &marked : nullptr);
+    ClipboardText text = ReadClipboardText(
+        mainWindow, &opened, settings->history.honourIgnoreMarkers ? &marked : nullptr);
     // Another program may hold the clipboard for a moment: read again shortly rather than
     // lose the text it just put there.
     if (!opened && g_openRetries < kClipboardOpenRetries) {
@@ -86,7 +86,7 @@ void ReadChangedClipboard(HWND mainWindow) {
     g_openRetries = 0;
     if (marked)
         HandleMarked(mainWindow, *settings);
-    else if (!text.empty())
+    else if (!text.bytes.empty())
         HandleText(mainWindow, *settings, text);
     else
         HandleNoText(mainWindow, *settings);

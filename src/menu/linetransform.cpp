@@ -7,18 +7,22 @@
 
 namespace {
 
-// Counts what a transform emits; with a buffer also stores it, never beyond its end.
+// Counts what a transform emits; with a buffer also stores it, never beyond its end. Char is
+// char for code-page bytes and char16_t for exact texts: the same rules walk both.
+template <class Char>
 struct Sink {
-    char* data = nullptr;
+    Char* data = nullptr;
     size_t capacity = 0;
     size_t count = 0;
 
-    void Put(char c) {
+    void Put(Char c) {
         if (count < capacity) data[count] = c;
         ++count;
     }
-    void Put(const char* bytes, size_t n) {
-        for (size_t i = 0; i < n; ++i) Put(bytes[i]);
+    // Runs of the text, or ASCII prefixes and line ends: the same units in both forms.
+    template <class Unit>
+    void Put(const Unit* units, size_t n) {
+        for (size_t i = 0; i < n; ++i) Put(static_cast<Char>(units[i]));
     }
 };
 
@@ -31,11 +35,21 @@ size_t InputLength(const char* text, size_t size) {
     return length;
 }
 
-bool IsLineBreakByte(char c) { return c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-bool IsBlankByte(char c) { return c == ' ' || c == '\t'; }
-bool IsWhiteByte(char c) { return IsLineBreakByte(c) || IsBlankByte(c); }
+template <class Char>
+bool IsLineBreakByte(Char c) {
+    return c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+template <class Char>
+bool IsBlankByte(Char c) {
+    return c == ' ' || c == '\t';
+}
+template <class Char>
+bool IsWhiteByte(Char c) {
+    return IsLineBreakByte(c) || IsBlankByte(c);
+}
 
-void EmitPrefixed(Sink& sink, const char* text, size_t length, const char* prefix) {
+template <class Char>
+void EmitPrefixed(Sink<Char>& sink, const Char* text, size_t length, const char* prefix) {
     const size_t prefixLength = std::strlen(prefix);
     for (size_t i = 0; i < length; ++i) {
         if (i == 0 || text[i - 1] == '\n') sink.Put(prefix, prefixLength);
@@ -44,11 +58,12 @@ void EmitPrefixed(Sink& sink, const char* text, size_t length, const char* prefi
 }
 
 // Spaces and tabs right before a line break or the end vanish; the rest is copied.
-void EmitTrailingTrimmed(Sink& sink, const char* text, size_t length, const char*) {
+template <class Char>
+void EmitTrailingTrimmed(Sink<Char>& sink, const Char* text, size_t length, const char*) {
     constexpr size_t kNoRun = static_cast<size_t>(-1);
     size_t run = kNoRun;
     for (size_t i = 0; i < length; ++i) {
-        const char c = text[i];
+        const Char c = text[i];
         if (IsLineBreakByte(c)) {
             run = kNoRun;
             sink.Put(c);
@@ -63,13 +78,14 @@ void EmitTrailingTrimmed(Sink& sink, const char* text, size_t length, const char
 }
 
 // Lines of white space only become one CR LF per group; other lines are copied as they are.
-void EmitBlankLinesCompressed(Sink& sink, const char* text, size_t length, const char*) {
+template <class Char>
+void EmitBlankLinesCompressed(Sink<Char>& sink, const Char* text, size_t length, const char*) {
     constexpr size_t kNoRun = static_cast<size_t>(-1);
     bool lineStart = true;
     bool mayEmit = true;
     size_t run = kNoRun;
     for (size_t i = 0; i < length; ++i) {
-        const char c = text[i];
+        const Char c = text[i];
         if (IsWhiteByte(c) && (lineStart || run != kNoRun)) {
             if (run == kNoRun) run = i;
         } else {
@@ -87,12 +103,13 @@ void EmitBlankLinesCompressed(Sink& sink, const char* text, size_t length, const
     }
 }
 
-using Emitter = void (*)(Sink& sink, const char* text, size_t length, const char* prefix);
+template <class Char>
+using Emitter = void (*)(Sink<Char>& sink, const Char* text, size_t length, const char* prefix);
 
-size_t Run(Emitter emit, const char* prefix, std::vector<char>* out, const char* text,
+size_t Run(Emitter<char> emit, const char* prefix, std::vector<char>* out, const char* text,
            size_t size) {
     const size_t length = InputLength(text, size);
-    Sink measure;
+    Sink<char> measure;
     emit(measure, text, length, prefix);
     const size_t resultSize = measure.count + 1;
     if (out == nullptr) return resultSize;
@@ -105,35 +122,35 @@ size_t Run(Emitter emit, const char* prefix, std::vector<char>* out, const char*
         out->shrink_to_fit();
         return resultSize;
     }
-    Sink write{out->data(), resultSize - 1, 0};
+    Sink<char> write{out->data(), resultSize - 1, 0};
     emit(write, text, length, prefix);
     (*out)[resultSize - 1] = '\0';
     return resultSize;
 }
 
 size_t PrefixQuote(std::vector<char>* out, const char* text, size_t size, intptr_t) {
-    return Run(EmitPrefixed, ">", out, text, size);
+    return Run(EmitPrefixed<char>, ">", out, text, size);
 }
 size_t PrefixDoubleQuote(std::vector<char>* out, const char* text, size_t size, intptr_t) {
-    return Run(EmitPrefixed, ">>", out, text, size);
+    return Run(EmitPrefixed<char>, ">>", out, text, size);
 }
 size_t PrefixHash(std::vector<char>* out, const char* text, size_t size, intptr_t) {
-    return Run(EmitPrefixed, "#", out, text, size);
+    return Run(EmitPrefixed<char>, "#", out, text, size);
 }
 size_t PrefixSlashes(std::vector<char>* out, const char* text, size_t size, intptr_t) {
-    return Run(EmitPrefixed, "//", out, text, size);
+    return Run(EmitPrefixed<char>, "//", out, text, size);
 }
 size_t PrefixSpace(std::vector<char>* out, const char* text, size_t size, intptr_t) {
-    return Run(EmitPrefixed, " ", out, text, size);
+    return Run(EmitPrefixed<char>, " ", out, text, size);
 }
 size_t PrefixTab(std::vector<char>* out, const char* text, size_t size, intptr_t) {
-    return Run(EmitPrefixed, "\t", out, text, size);
+    return Run(EmitPrefixed<char>, "\t", out, text, size);
 }
 size_t TrimTrailingWhiteSpace(std::vector<char>* out, const char* text, size_t size, intptr_t) {
-    return Run(EmitTrailingTrimmed, "", out, text, size);
+    return Run(EmitTrailingTrimmed<char>, "", out, text, size);
 }
 size_t CompressBlankLines(std::vector<char>* out, const char* text, size_t size, intptr_t) {
-    return Run(EmitBlankLinesCompressed, "", out, text, size);
+    return Run(EmitBlankLinesCompressed<char>, "", out, text, size);
 }
 
 }  // namespace
@@ -152,6 +169,39 @@ const LineTransform kLineTransforms[kLineTransformCount] = {
 const LineTransform* FindLineTransform(int id) {
     if (id < 1 || id > kLineTransformCount) return nullptr;
     return &kLineTransforms[id - 1];
+}
+
+namespace {
+
+// The wide form of each transform, in popup order.
+struct WideRule {
+    Emitter<char16_t> emit;
+    const char* prefix;
+};
+const WideRule kWideRules[kLineTransformCount] = {
+    {EmitPrefixed<char16_t>, ">"},       {EmitPrefixed<char16_t>, ">>"},
+    {EmitPrefixed<char16_t>, "#"},       {EmitPrefixed<char16_t>, "//"},
+    {EmitPrefixed<char16_t>, " "},       {EmitPrefixed<char16_t>, "\t"},
+    {EmitTrailingTrimmed<char16_t>, ""}, {EmitBlankLinesCompressed<char16_t>, ""},
+};
+
+}  // namespace
+
+bool ApplyLineTransformW(int id, std::u16string_view text, std::u16string& out) {
+    out.clear();
+    if (!FindLineTransform(id)) return false;
+    const WideRule& rule = kWideRules[id - 1];
+    try {
+        Sink<char16_t> measure;
+        rule.emit(measure, text.data(), text.size(), rule.prefix);
+        out.resize(measure.count);
+        Sink<char16_t> write{out.data(), out.size(), 0};
+        rule.emit(write, text.data(), text.size(), rule.prefix);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        return false;
+    }
+    return true;
 }
 
 bool ApplyLineTransform(int id, const char* text, std::vector<char>& out) {

@@ -3,6 +3,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // Transform contract: text is NUL-terminated and size counts its bytes with the NUL. Returns
@@ -27,3 +29,7 @@ const LineTransform* FindLineTransform(int id);
 
 // Runs the entry of id on text into out. False (out empty) for an unknown id or no memory.
 bool ApplyLineTransform(int id, const char* text, std::vector<char>& out);
+
+// The same transform on an exact text, its result exact too. False (out empty) for an unknown id
+// or no memory.
+bool ApplyLineTransformW(int id, std::u16string_view text, std::u16string& out);

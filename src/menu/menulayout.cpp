@@ -36,6 +36,27 @@ std::string BuildMenuLabel(const char* text, int budget) {
     return label;
 }
 
+std::u16string BuildMenuLabelW(std::u16string_view text, int budget) {
+    std::u16string label;
+    if (budget < 1) return label;
+    const size_t limit = static_cast<size_t>(budget);
+    for (char16_t c : text) {
+        if (label.size() >= limit) break;
+        if (c <= 0x1F || c == 0x7F) continue;
+        label.push_back(c);
+        if (c != u'&') continue;
+        // As in the byte label: an ampersand without room for its double ends the label.
+        if (label.size() + 1 >= limit) {
+            label.pop_back();
+            return label;
+        }
+        label.push_back(u'&');
+    }
+    if (label.size() < limit) return label;
+    label.resize(tooltext::WideCutLength(label.data(), label.size(), limit - 1));
+    return label;
+}
+
 MenuColumns ComputeMenuColumns(int totalItems, int screenHeight, int menuItemHeight,
                                int labelChars) {
     MenuColumns result;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Text of the greyed item that stands for an empty section (id 0).
@@ -10,6 +11,9 @@ inline constexpr char kMenuPlaceholderText[] = "（なし）";
 // Label of a text for the menu: control bytes skipped, '&' doubled, at most budget-1 bytes and
 // never a double-byte character split nor a single '&' at the end. A budget below 1 gives "".
 std::string BuildMenuLabel(const char* text, int budget);
+// The same rules for an exact text, the budget counted in UTF-16 units; a surrogate pair is never
+// split.
+std::u16string BuildMenuLabelW(std::u16string_view text, int budget);
 
 struct MenuColumns {
     int rows;         // items per column

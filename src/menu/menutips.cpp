@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "app/appshell.h"
 #include "menu/tiptext.h"
@@ -20,6 +21,8 @@ const UINT kToolInfoSize = TTTOOLINFOA_V1_SIZE;
 
 // The tip limit is fixed for the run: it sized the buffer at creation.
 int g_tipLimit = 0;
+// The tip of an exact text, in UTF-16; the control is told where it is, as for the byte buffer.
+std::u16string g_wideTip;
 
 TOOLINFOA ToolRecord(HWND mainWindow, char* text) {
     TOOLINFOA tool = {};
@@ -39,11 +42,30 @@ void HideTip(HWND mainWindow, HWND control) {
     SendMessageA(control, TTM_ACTIVATE, FALSE, 0);
 }
 
-void ShowTip(HWND mainWindow, HWND control, char* buffer, const char* text, POINT cursor) {
+// Gives the control the tip's text: the exact form where the text has one.
+void SetTipText(HWND mainWindow, HWND control, char* buffer, const char* text,
+                const std::u16string* exact) {
+    if (exact) {
+        g_wideTip = TipTextW(g_tipLimit, *exact);
+        TOOLINFOW tool = {};
+        tool.cbSize = TTTOOLINFOW_V1_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_TRACK;
+        tool.hwnd = mainWindow;
+        tool.uId = reinterpret_cast<UINT_PTR>(mainWindow);
+        tool.lpszText = reinterpret_cast<wchar_t*>(g_wideTip.data());
+        SendMessageW(control, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
+        return;
+    }
     CopyTipText(buffer, g_tipLimit, text);
     TOOLINFOA tool = ToolRecord(mainWindow, buffer);
-    SendMessageA(control, TTM_SETMAXTIPWIDTH, 0, TipMaxWidth(GetSystemMetrics(SM_CXSCREEN)));
     SendMessageA(control, TTM_SETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void ShowTip(HWND mainWindow, HWND control, char* buffer, const char* text,
+             const std::u16string* exact, POINT cursor) {
+    TOOLINFOA tool = ToolRecord(mainWindow, buffer);
+    SendMessageA(control, TTM_SETMAXTIPWIDTH, 0, TipMaxWidth(GetSystemMetrics(SM_CXSCREEN)));
+    SetTipText(mainWindow, control, buffer, text, exact);
     TipPoint at = TipPosition(cursor.x, cursor.y);
     SendMessageA(control, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     SendMessageA(control, TTM_ACTIVATE, TRUE, 0);
@@ -58,7 +80,8 @@ void UpdateTip(HWND mainWindow, int id, POINT cursor) {
     const TextStore* store = GetTextStore(mainWindow);
     const char* text = store ? textOfId(*store, id) : nullptr;
     if (control && !text) HideTip(mainWindow, control);
-    if (control && text && buffer) ShowTip(mainWindow, control, buffer, text, cursor);
+    if (control && text && buffer)
+        ShowTip(mainWindow, control, buffer, text, exactTextOfId(*store, id), cursor);
     SetForegroundWindow(mainWindow);
 }
 

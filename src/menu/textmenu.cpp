@@ -30,6 +30,12 @@ void AppendPlanItem(HMENU popup, const TextStore& store, const MenuPlanItem& ite
         return;
     case MenuItemKind::Text: {
         int id = idAt(store, KindOf(item.section), item.index);
+        if (const std::u16string* exact = exactTextOfId(store, id)) {
+            std::u16string label = BuildMenuLabelW(*exact, budget);
+            AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
+                        reinterpret_cast<const wchar_t*>(label.c_str()));
+            return;
+        }
         const char* text = textOfId(store, id);
         std::string label = BuildMenuLabel(text ? text : "", budget);
         AppendMenuA(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id), label.c_str());
@@ -79,7 +85,10 @@ bool ChooseText(HWND mainWindow, int id) {
     if (!text) return false;
     StopRepairTimer(mainWindow);
     RestartRepairTimer(mainWindow, kChoiceRepairMs);
-    if (!SetClipboardText(mainWindow, text)) return true;
-    if (GetKeyState(VK_SHIFT) < 0 && isHistoryId(*store, id)) registerText(*store, text);
+    const std::u16string* exact = exactTextOfId(*store, id);
+    if (!SetClipboardText(mainWindow, text, exact)) return true;
+    if (GetKeyState(VK_SHIFT) < 0 && isHistoryId(*store, id))
+        registerText(*store, text,
+                     exact ? std::make_shared<const std::u16string>(*exact) : nullptr);
     return true;
 }

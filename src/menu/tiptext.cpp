@@ -11,6 +11,11 @@ size_t CopyTipText(char* buffer, int tipLimit, const char* text) {
     return tooltext::CopyBounded(buffer, TipBufferSize(tipLimit), text);
 }
 
+std::u16string TipTextW(int tipLimit, std::u16string_view text) {
+    const size_t limit = tipLimit > 0 ? static_cast<size_t>(tipLimit) : 0;
+    return std::u16string(text.substr(0, tooltext::WideCutLength(text.data(), text.size(), limit)));
+}
+
 int TipMaxWidth(int screenWidth) { return screenWidth * 7 / 8; }
 
 TipPoint TipPosition(int cursorX, int cursorY) { return {cursorX + 8, cursorY + 16}; }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 // Bytes of the tip buffer for a tip limit: the limit plus the terminating NUL.
 size_t TipBufferSize(int tipLimit);
@@ -9,6 +11,9 @@ size_t TipBufferSize(int tipLimit);
 // Copies text into a buffer of TipBufferSize(tipLimit) bytes: at most tipLimit bytes, one fewer
 // rather than split a double-byte character, always terminated. Returns the bytes copied.
 size_t CopyTipText(char* buffer, int tipLimit, const char* text);
+// The tip of an exact text: at most tipLimit UTF-16 units, one fewer rather than split a
+// surrogate pair.
+std::u16string TipTextW(int tipLimit, std::u16string_view text);
 
 // Widest tip in pixels: long texts wrap at 7/8 of the screen width.
 int TipMaxWidth(int screenWidth);

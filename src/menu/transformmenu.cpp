@@ -27,6 +27,12 @@ void PutTransformedText(HWND mainWindow, int transformId, int textId) {
     const TextStore* store = GetTextStore(mainWindow);
     const char* text = store ? textOfId(*store, textId) : nullptr;
     if (!text) return;
+    if (const std::u16string* exact = exactTextOfId(*store, textId)) {
+        std::u16string result;
+        if (ApplyLineTransformW(transformId, *exact, result))
+            SetClipboardText(mainWindow, AnsiFromWide(result).c_str(), &result);
+        return;
+    }
     std::vector<char> result;
     if (ApplyLineTransform(transformId, text, result)) SetClipboardText(mainWindow, result.data());
 }

@@ -3,11 +3,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "store/exactfile.h"
 #include "store/textfile.h"
 #include "TOOLS/toolsys.h"
 
@@ -53,21 +57,41 @@ bool WriteBlock(HANDLE file, const char* data, size_t size) {
     return true;
 }
 
-// Writes the list to a new file at temp, flushed to the disk; false on any failure.
-bool WriteFlushedFile(const TextChain& chain, const char* temp) {
+// Hands the file's bytes to a writer; false when it failed.
+using FileContent = std::function<bool(const ByteWriter& write)>;
+
+// Writes the content to a new file at temp, flushed to the disk; false on any failure.
+bool WriteFlushedFile(const FileContent& content, const char* temp) {
     HANDLE file =
         CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    bool written = writeTextRecords(
-        chain, [file](const char* data, size_t size) { return WriteBlock(file, data, size); });
+    bool written =
+        content([file](const char* data, size_t size) { return WriteBlock(file, data, size); });
     written = written && FlushFileBuffers(file);
     return CloseHandle(file) && written;
 }
 
-}  // namespace
+// Replaces path by a flushed temporary beside it, in one step.
+bool ReplaceFile(const FileContent& content, const char* path) {
+    if (!path || !*path) return false;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    std::string temp;
+    try {
+        temp = tempSiblingPath(path);
+    } catch (const std::exception&) {
+        return false;
+    }
+    if (WriteFlushedFile(content, temp.c_str()) &&
+        MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(temp.c_str());
+    return false;
+}
 
-ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
-    if (!path || !*path || listCount(store, kind) < 0) return ListFileLoad::Unreadable;
+// Checks that path names a file we may open; Loaded when it does.
+ListFileLoad CheckListFile(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
@@ -79,6 +103,37 @@ ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
         Trace("%s : is a folder\r\n", path);
         return ListFileLoad::Unreadable;
     }
+    return ListFileLoad::Loaded;
+}
+
+// The whole file; false on a read error or when the memory cannot be had.
+bool ReadWholeFile(HANDLE file, std::string& bytes) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || static_cast<uint64_t>(size.QuadPart) > SIZE_MAX / 2)
+        return false;
+    try {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+    } catch (const std::exception&) {
+        return false;
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD part = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 0x40000000));
+        DWORD got = 0;
+        if (!ReadFile(file, bytes.data() + done, part, &got, nullptr)) return false;
+        if (got == 0) break;  // the file shrank meanwhile: what was read is all there is
+        done += got;
+    }
+    bytes.resize(done);
+    return true;
+}
+
+}  // namespace
+
+ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
+    if (!path || !*path || listCount(store, kind) < 0) return ListFileLoad::Unreadable;
+    ListFileLoad found = CheckListFile(path);
+    if (found != ListFileLoad::Loaded) return found;
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -92,19 +147,35 @@ ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
 }
 
 bool saveTextFile(const TextChain& chain, const char* path) {
-    if (!path || !*path) return false;
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    std::string temp;
-    try {
-        temp = tempSiblingPath(path);
-    } catch (const std::exception&) {
-        return false;
+    return ReplaceFile([&chain](const ByteWriter& write) { return writeTextRecords(chain, write); },
+                       path);
+}
+
+ListFileLoad loadExactFile(TextStore& store, ListKind kind, const char* path) {
+    if (!path || !*path || listCount(store, kind) < 0) return ListFileLoad::Unreadable;
+    ListFileLoad found = CheckListFile(path);
+    if (found != ListFileLoad::Loaded) return found;
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Trace("%s : cannot be opened (error %lu)\r\n", path, GetLastError());
+        return ListFileLoad::Unreadable;
     }
-    if (WriteFlushedFile(chain, temp.c_str()) &&
-        MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    DeleteFileA(temp.c_str());
-    return false;
+    std::string bytes;
+    bool readWell = ReadWholeFile(file, bytes);
+    CloseHandle(file);
+    if (!readWell) {
+        Trace("%s : read failed (error %lu)\r\n", path, GetLastError());
+        return ListFileLoad::Unreadable;
+    }
+    attachExactRecords(store, kind, bytes);
+    return ListFileLoad::Loaded;
+}
+
+bool saveExactFile(const ExactSnapshot& records, const char* path) {
+    if (!path || !*path) return false;
+    // No exact text, no file: texts that fit the code page cost no bytes here.
+    if (records.empty()) return DeleteFileA(path) || IsMissingFileError(GetLastError());
+    return ReplaceFile(
+        [&records](const ByteWriter& write) { return writeExactRecords(records, write); }, path);
 }

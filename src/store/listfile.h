@@ -1,6 +1,7 @@
 // Reading and writing the history and registered-text files beside the executable.
 #pragma once
 
+#include "store/exactfile.h"
 #include "store/textstore.h"
 
 // What a load found. Unreadable covers every failure other than a missing file (locked, no
@@ -16,3 +17,11 @@ ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path);
 // which then replaces path in one step: at no moment is there no complete file. On any failure
 // path keeps its old bytes, the temporary is removed and false is returned.
 bool saveTextFile(const TextChain& chain, const char* path);
+
+// The exact-text file of a list (its records matched to the list's entries by their bytes), read
+// after the list's own file. A damaged record is skipped; Unreadable as for loadTextFile.
+ListFileLoad loadExactFile(TextStore& store, ListKind kind, const char* path);
+
+// Writes the records as saveTextFile writes a list; with none, path is removed instead, so texts
+// that fit the code page leave no file. False when path keeps what it held.
+bool saveExactFile(const ExactSnapshot& records, const char* path);

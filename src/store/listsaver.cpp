@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -16,9 +17,12 @@
 
 namespace {
 
+// A write and the snapshot it writes, which the function holds.
+using FileWrite = std::function<bool(const char* path)>;
+
 struct PendingSave {
     std::string path;
-    TextChain snapshot;
+    FileWrite write;
 };
 
 // Everything below is guarded by g_lock; the thread starts on the first queued write and then
@@ -50,8 +54,8 @@ bool TakeNext(PendingSave& next) {
     return true;
 }
 
-void SaveNow(const TextChain& chain, const char* path) {
-    if (!saveTextFile(chain, path)) Trace("%s : not saved\r\n", path);
+void SaveNow(const FileWrite& write, const char* path) {
+    if (!write(path)) Trace("%s : not saved\r\n", path);
 }
 
 // Writes one file; returns how long the next write of a burst waits.
@@ -59,7 +63,7 @@ DWORD SaveAndPace(const PendingSave& save) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    SaveNow(save.snapshot, save.path.c_str());
+    SaveNow(save.write, save.path.c_str());
     QueryPerformanceCounter(&end);
     return pauseAfterWriteMs(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                              static_cast<double>(frequency.QuadPart));
@@ -101,10 +105,9 @@ bool SaveThreadRunning() {
     return g_started;
 }
 
-// Queues a snapshot of chain; false when there was no memory for it (nothing is queued then).
-bool Enqueue(const TextChain& chain, const char* path) {
+// Queues a write; false when there was no memory for it (nothing is queued then).
+bool Enqueue(FileWrite& write, const char* path) {
     try {
-        TextChain snapshot = chain;  // declared before the lock: the older one is freed after it
         std::string name = path;
         Locked lock;
         auto slot =
@@ -114,7 +117,7 @@ bool Enqueue(const TextChain& chain, const char* path) {
             g_pending.push_back(PendingSave{std::move(name), {}});
             slot = std::prev(g_pending.end());
         }
-        std::swap(slot->snapshot, snapshot);
+        std::swap(slot->write, write);  // the older snapshot is freed by the caller, unlocked
         ResetEvent(g_idle);
         SetEvent(g_work);
         return true;
@@ -123,13 +126,33 @@ bool Enqueue(const TextChain& chain, const char* path) {
     }
 }
 
+void Queue(FileWrite write, const char* path) {
+    if (!path || !*path) return;
+    if (SaveThreadRunning() && Enqueue(write, path)) return;
+    waitForListSaves();
+    SaveNow(write, path);
+}
+
 }  // namespace
 
 void queueListSave(const TextChain& chain, const char* path) {
-    if (!path || !*path) return;
-    if (SaveThreadRunning() && Enqueue(chain, path)) return;
-    waitForListSaves();
-    SaveNow(chain, path);
+    try {
+        // A copy of the chain is the snapshot: later changes to the list do not reach it.
+        Queue([snapshot = chain](const char* to) { return saveTextFile(snapshot, to); }, path);
+    } catch (const std::exception&) {  // bad_alloc: written at once, from the list itself
+        waitForListSaves();
+        SaveNow([&chain](const char* to) { return saveTextFile(chain, to); }, path);
+    }
+}
+
+void queueExactSave(const TextChain& chain, const char* path) {
+    try {
+        Queue(
+            [records = exactSnapshot(chain)](const char* to) { return saveExactFile(records, to); },
+            path);
+    } catch (const std::exception&) {
+        Trace("%s : not saved (no memory)\r\n", path);
+    }
 }
 
 void waitForListSaves() {

@@ -10,6 +10,10 @@
 // can be had, the file is written at once, after the writes queued before it.
 void queueListSave(const TextChain& chain, const char* path);
 
+// Queues a write of the chain's exact-text file to path in the same way, from a snapshot of the
+// entries that have an exact text.
+void queueExactSave(const TextChain& chain, const char* path);
+
 // Blocks until every queued write is done: before the program ends or the session closes, and
 // wherever the files are read back.
 void waitForListSaves();

@@ -176,6 +176,13 @@ bool addText(TextStore& store, ListKind kind, const char* text) {
     return addText(store, kind, std::move(owned));
 }
 
+bool addText(TextStore& store, ListKind kind, const char* text, ExactText exact) {
+    if (!addText(store, kind, text)) return false;
+    // The text is now at index 0 of its list, whether new or moved there.
+    listOf(store, kind)->chain.back()->exact = std::move(exact);
+    return true;
+}
+
 bool addText(TextStore& store, ListKind kind, std::string&& text) {
     TextList* list = listOf(store, kind);
     if (!list) return false;
@@ -211,6 +218,21 @@ const char* textOfId(const TextStore& store, int id) {
     return entry ? entry->text.c_str() : nullptr;
 }
 
+const std::u16string* exactTextOfId(const TextStore& store, int id) {
+    if (!isValidId(id)) return nullptr;
+    const TextEntry* entry = store.slots[id - kFirstTextId].entry;
+    return entry ? entry->exact.get() : nullptr;
+}
+
+bool attachExactText(TextStore& store, ListKind kind, std::string_view text, ExactText exact) {
+    TextList* list = listOf(store, kind);
+    if (!list) return false;
+    auto found = list->byText.find(text);
+    if (found == list->byText.end()) return false;
+    found->second->exact = std::move(exact);
+    return true;
+}
+
 int idAt(const TextStore& store, ListKind kind, int index) {
     const TextList* list = listOf(store, kind);
     if (!list || index < 0 || static_cast<size_t>(index) >= list->chain.size()) return -1;
@@ -232,24 +254,24 @@ bool isHistoryId(const TextStore& store, int id) {
     return slot.entry && slot.kind == ListKind::History;
 }
 
-bool recordHistoryText(TextStore& store, int historyCount, const char* text) {
+bool recordHistoryText(TextStore& store, int historyCount, const char* text, ExactText exact) {
     // A registered text is reached from its own menu section; the History does not repeat it.
     if (isRegistered(store, text)) return true;
-    if (!addText(store, ListKind::History, text)) {
+    if (!addText(store, ListKind::History, text, exact)) {
         // The pool may be full of History entries beyond the count (a lowered count, a long
         // file): drop those the new text would push out anyway, then refuse only if still full.
         if (listCount(store, ListKind::History) < historyCount) return false;
         trimHistory(store, historyCount > 0 ? historyCount - 1 : 0);
-        if (!addText(store, ListKind::History, text)) return false;
+        if (!addText(store, ListKind::History, text, std::move(exact))) return false;
     }
     trimHistory(store, historyCount);
     if (store.saver) store.saver(ListKind::History);
     return true;
 }
 
-bool registerText(TextStore& store, const char* text) {
+bool registerText(TextStore& store, const char* text, ExactText exact) {
     if (isRegistered(store, text)) return true;
-    if (!addText(store, ListKind::RegisteredTexts, text)) return false;
+    if (!addText(store, ListKind::RegisteredTexts, text, std::move(exact))) return false;
     if (store.saver) store.saver(ListKind::RegisteredTexts);
     return true;
 }
@@ -259,9 +281,19 @@ void clearHistory(TextStore& store) {
 }
 
 bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows) {
+    // The editor works on code-page bytes: a row it left as it was keeps its exact form.
+    std::vector<std::pair<std::string, ExactText>> exactForms;
+    try {
+        for (const auto& entry : store.registered.chain)
+            if (entry->exact) exactForms.emplace_back(entry->text, entry->exact);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     clearList(store, ListKind::RegisteredTexts);
     bool allStored = true;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row)
         allStored = addText(store, ListKind::RegisteredTexts, row->c_str()) && allStored;
+    for (auto& [text, exact] : exactForms)
+        attachExactText(store, ListKind::RegisteredTexts, text, std::move(exact));
     return allStored;
 }

@@ -27,9 +27,15 @@ int allocateTextId(TextIdPool& pool);
 void releaseTextId(TextIdPool& pool, int id);
 bool isTextIdUsed(const TextIdPool& pool, int id);
 
+// The exact UTF-16 form of a text the code page cannot hold (é, emoji, Korean...), kept beside
+// its code-page bytes; null for every text that fits, so those carry nothing extra. Shared and
+// never changed in place: a newer form replaces the pointer.
+using ExactText = std::shared_ptr<const std::u16string>;
+
 struct TextEntry {
     int id = -1;
     std::string text;  // never holds a NUL byte: texts are C strings end to end
+    ExactText exact;   // changed on the list's own thread only
 };
 
 // Entries in list order reversed: the back of a chain is index 0 (the newest), the front the
@@ -81,6 +87,9 @@ bool addText(TextStore& store, ListKind kind, const char* text);
 // The same for a text the caller gives up (a record just read from a file): it is moved into
 // the list, not copied; it ends at its first NUL like a C string.
 bool addText(TextStore& store, ListKind kind, std::string&& text);
+// The same, the entry then carrying exact as its exact form (null: none), whether it is new or
+// was already there: the newest form of a text wins.
+bool addText(TextStore& store, ListKind kind, const char* text, ExactText exact);
 
 // Removes every entry of the list and releases their ids. False when the kind names no list.
 bool clearList(TextStore& store, ListKind kind);
@@ -91,6 +100,13 @@ bool trimHistory(TextStore& store, int maximum);
 // The text of the entry holding id in either list, null when none does. The pointer stays
 // valid until that entry is removed: look ids up again after any modal loop.
 const char* textOfId(const TextStore& store, int id);
+
+// The exact form of the entry holding id, null when it has none or no entry holds the id; valid
+// like the pointer of textOfId.
+const std::u16string* exactTextOfId(const TextStore& store, int id);
+
+// Gives the entry of the list whose bytes equal text the exact form; false when none has them.
+bool attachExactText(TextStore& store, ListKind kind, std::string_view text, ExactText exact);
 
 // Id of the entry at index (0 = newest); -1 for a bad kind or an index outside 0..count-1.
 int idAt(const TextStore& store, ListKind kind, int index);
@@ -106,18 +122,22 @@ bool isHistoryId(const TextStore& store, int id);
 
 // A text captured from the clipboard: ignored when it is registered; otherwise put at the
 // front of the History, the History cut to historyCount entries, and the saver asked to
-// write the History. False only when the text could not be stored.
-bool recordHistoryText(TextStore& store, int historyCount, const char* text);
+// write the History. The entry keeps exact as its exact form. False only when the text could not
+// be stored.
+bool recordHistoryText(TextStore& store, int historyCount, const char* text,
+                       ExactText exact = nullptr);
 
 // Registers text at the front of the RegisteredTexts and asks the saver to write them; an
 // already registered text keeps its place and nothing is saved. False only when the text
-// could not be stored. A History entry of the same text stays where it is.
-bool registerText(TextStore& store, const char* text);
+// could not be stored. A History entry of the same text stays where it is. A new entry keeps
+// exact as its exact form.
+bool registerText(TextStore& store, const char* text, ExactText exact = nullptr);
 
 // Empties the History. Its file is written at the next save, not now.
 void clearHistory(TextStore& store);
 
 // Replaces the RegisteredTexts by rows, rows[0] ending at index 0; equal rows collapse into
-// one entry at the place of the topmost. The caller saves the file afterwards. False when a
-// row could not be stored (the others are in place).
+// one entry at the place of the topmost. A row equal to a text registered before keeps that
+// text's exact form. The caller saves the file afterwards. False when a row could not be stored
+// (the others are in place).
 bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows);

@@ -69,11 +69,12 @@ def child_pids(pid):
 class Copier:
     """One burst of the X11 copier: COUNT texts, GAP ms apart."""
 
-    def __init__(self, exe, count, gap, prefix, size=0, hold_ms=1500):
+    def __init__(self, exe, count, gap, prefix, size=0, hold_ms=1500, suffix=""):
         self.prefix = prefix
         # A file, not a pipe: a pipe nobody reads during the burst would stall the copier.
         self.out = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen([exe, str(count), str(gap), prefix, str(size), str(hold_ms)],
+        self.proc = subprocess.Popen([exe, str(count), str(gap), prefix, str(size), str(hold_ms),
+                                      suffix],
                                      stdout=self.out, stderr=subprocess.DEVNULL)
 
     def running(self):
@@ -172,6 +173,9 @@ class Quillmate:
     def recorded(self, prefix):
         return [i for i in (burst_index(t, prefix) for t in self.history()) if i is not None]
 
+    def count_prefixed(self, head):
+        return sum(1 for t in self.history() if t.startswith(head))
+
     def driver(self, *args):
         return subprocess.run([WINE, os.environ["QM_DRIVER"], *args], cwd=self.folder,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=180)
@@ -246,12 +250,16 @@ class CopyQ:
         shutil.rmtree(self.home, ignore_errors=True)
 
 
-def run_burst(args, gap, tag, quillmate=None, copyq=None, size=0, count=None):
+# Characters the code page lacks: such texts are kept with their exact form beside their bytes.
+EXACT_SUFFIX = " café ✓ 😀 한국어"
+
+
+def run_burst(args, gap, tag, quillmate=None, copyq=None, size=0, count=None, suffix=""):
     count = count or args.count
     prefix = "qmb-%s-g%s" % (tag, gap)
     if quillmate:
         quillmate.first_seen = {}
-    copier = Copier(args.copier, count, gap, prefix, size)
+    copier = Copier(args.copier, count, gap, prefix, size, suffix=suffix)
     while copier.running():
         if quillmate:
             quillmate.poll(prefix, 0.01)
@@ -326,6 +334,17 @@ def measure(args):
         out["full_kb"] = memory_kb(q.proc.pid)
         for gap in gaps:
             out["alone"].setdefault(gap, {}).update(run_burst(args, gap, "qa", quillmate=q))
+        # Texts with an exact form, then a full history of them, 1 KB each.
+        out["exact"] = {gap: run_burst(args, gap, "qx", quillmate=q, suffix=EXACT_SUFFIX)
+                        for gap in gaps if gap >= 10}
+        for round in range(5):
+            missing = args.fill - q.count_prefixed(b"qmb-xfill")
+            if missing <= 0:
+                break
+            run_burst(args, 10, "xfill%d" % round, q, size=1024, count=missing,
+                      suffix=EXACT_SUFFIX)
+        time.sleep(args.settle)
+        out["exact_full_kb"] = memory_kb(q.proc.pid)
         if not args.no_copyq:
             q.quit()  # CopyQ alone; then both, Quillmate started again on its full history
             c = CopyQ()
@@ -400,6 +419,17 @@ def table(result, args):
     rows.append(("memory after %d captures of 1 KB: resident / private MB" % result["filled"],
                  "%.1f / %.1f" % (full[0] / 1024, full[1] / 1024),
                  "private %.1f× the bare window's" % (full[1] / max(1, bare[1]))))
+    for gap, r in sorted(result.get("exact", {}).items()):
+        q = r.get("quillmate")
+        rows.append(("capture alone, %d texts outside the code page %d ms apart (p50/p99 ms)"
+                     % (result["count"], gap),
+                     "%s (%s/%s)" % (fmt_share(q), fmt_ms(q and q["p50"]), fmt_ms(q and q["p99"])),
+                     "-"))
+    if "exact_full_kb" in result:
+        x = result["exact_full_kb"]
+        rows.append(("memory after %d more captures of 1 KB outside the code page: "
+                     "resident / private MB" % args.fill,
+                     "%.1f / %.1f" % (x[0] / 1024, x[1] / 1024), "-"))
     rows.append(("start to first capture, ms", "%.0f" % result["start_ms"], "-"))
     if args.exe32:
         rows.append(("win32 Quillmate.exe, stripped", "%d KB" % (os.path.getsize(args.exe32) // 1024),

@@ -81,7 +81,7 @@ static void serve_until(int64_t deadline) {
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        fprintf(stderr, "usage: xcopier COUNT GAP_MS PREFIX [SIZE [HOLD_MS]]\n");
+        fprintf(stderr, "usage: xcopier COUNT GAP_MS PREFIX [SIZE [HOLD_MS [SUFFIX]]]\n");
         return 2;
     }
     int count = atoi(argv[1]);
@@ -89,6 +89,8 @@ int main(int argc, char** argv) {
     const char* prefix = argv[3];
     size_t size = argc > 4 ? (size_t)atol(argv[4]) : 0;
     int64_t hold = (int64_t)(argc > 5 ? atof(argv[5]) : 3000) * 1000000;
+    // UTF-8 after the number: texts outside the code page, recorded with their exact form.
+    const char* suffix = argc > 6 ? argv[6] : "";
     display = XOpenDisplay(NULL);
     if (!display) {
         fprintf(stderr, "xcopier: no display\n");
@@ -100,11 +102,11 @@ int main(int argc, char** argv) {
     utf8 = XInternAtom(display, "UTF8_STRING", False);
     text_atom = XInternAtom(display, "TEXT", False);
     timestamp = XInternAtom(display, "TIMESTAMP", False);
-    size_t capacity = strlen(prefix) + 32 + size;
+    size_t capacity = strlen(prefix) + strlen(suffix) + 32 + size;
     current = malloc(capacity);
     if (!current) return 1;
     for (int i = 0; i < count; ++i) {
-        current_size = (size_t)snprintf(current, capacity, "%s %05d", prefix, i);
+        current_size = (size_t)snprintf(current, capacity, "%s %05d%s", prefix, i, suffix);
         if (size > current_size) {
             memset(current + current_size, '.', size - current_size);
             current_size = size;

@@ -109,6 +109,31 @@ def text_survives_byte_for_byte(q):
 
 
 @scenario
+def exact_text_comes_back_exactly(q):
+    # A text that fits the code page leaves no file beside the lists.
+    q.start_empty()
+    copy_text("日本語だけ")
+    q.wait_file("quillmate.hst", records("日本語だけ"))
+    check_equal(q.quit(), 0, "exit code")
+    check_equal(sorted(n for n in os.listdir(q.folder) if n.startswith("quillmate.")),
+                ["quillmate.hst", "quillmate.ini", "quillmate.use"], "files of a Japanese text")
+
+    exact = "café — naïve ✓ 😀 한국어 简体 日本語"
+    q.start_empty()
+    copy_text(exact)
+    check(wait_until(lambda: os.path.exists(q.path("quillmate.hsu"))), "exact-text file written")
+    check_equal(q.quit(), 0, "exit code")
+    q.start_empty()
+    q.driver("icon-click", "left")
+    time.sleep(1.0)
+    q.driver("keys", "down,down,return")  # the placeholder, then the newest text
+    wanted = exact.encode("utf-8")
+    check_equal(wait_until(lambda: clipboard_text() == wanted, 5) and clipboard_text(), wanted,
+                "the text chosen back after a restart")
+    check_equal(q.quit(), 0, "exit code after restart")
+
+
+@scenario
 def history_off_records_nothing(q):
     q.start_empty()
     copy_text("before")

@@ -51,6 +51,25 @@ protected:
         PumpMessages(100);
         waitForListSaves();
     }
+    // As a program that puts Unicode text only.
+    void CopyUnicode(const std::u16string& text) {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * 2);
+        ASSERT_NE(block, nullptr);
+        std::memcpy(GlobalLock(block), text.c_str(), (text.size() + 1) * 2);
+        GlobalUnlock(block);
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EmptyClipboard();
+        SetClipboardData(CF_UNICODETEXT, block);
+        CloseClipboard();
+        PumpMessages(100);
+        waitForListSaves();
+    }
+    void Quit() {
+        SendMessageA(window_, WM_COMMAND, IDM_QUIT, 0);
+        ASSERT_FALSE(IsWindow(window_));
+        CloseHandle(mutex_);
+        mutex_ = nullptr;
+    }
     TextStore& Store() { return *GetTextStore(window_); }
     std::vector<std::string> History() {
         std::vector<std::string> texts;
@@ -428,6 +447,38 @@ TEST_F(MainWindowTest, ChosenTextGoesOnTheClipboardAndARemovedIdDoesNothing) {
     PumpMessages(50);
     SendMessageA(window_, WM_COMMAND, static_cast<WPARAM>(id), 0);
     EXPECT_TRUE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
+}
+
+// Exact forms come back after a restart, only to entries with their bytes; texts that fit the
+// code page leave no file of exact forms.
+TEST_F(MainWindowTest, ExactTextsSurviveARestartBesideTheirOwnBytesOnly) {
+    const std::string exactFile = folder_.file("quillmate.hsu");
+    Start();
+    Copy("\x93\xFA\x96\x7B");  // 日本
+    Quit();
+    EXPECT_FALSE(testenv::FileExists(exactFile));
+
+    const std::u16string gone = u"caf\u00E9", kept = u"\U0001F600 smile";
+    Start();
+    CopyUnicode(gone);
+    CopyUnicode(kept);
+    Quit();
+    ASSERT_TRUE(testenv::FileExists(exactFile));
+    // An older program rewrote the history without the first text.
+    ASSERT_TRUE(testenv::WriteFileBytes(
+        folder_.file("quillmate.hst"), AnsiFromWide(kept) + '\0' + AnsiFromWide(gone) + "x" + '\0'));
+    ClearClipboard(nullptr);  // the join would record the last copy again
+    Start();
+    ASSERT_EQ(listCount(Store(), ListKind::History), 2);
+    const std::u16string* newest = exactTextOfId(Store(), idAt(Store(), ListKind::History, 0));
+    const std::u16string* oldest = exactTextOfId(Store(), idAt(Store(), ListKind::History, 1));
+    EXPECT_EQ(newest, nullptr) << "a record attached to a text with other bytes";
+    ASSERT_NE(oldest, nullptr);
+    EXPECT_EQ(*oldest, kept);
+    SendMessageA(window_, WM_COMMAND, static_cast<WPARAM>(idAt(Store(), ListKind::History, 1)), 0);
+    std::vector<char> unicode = ReadClipboardFormat(nullptr, CF_UNICODETEXT);
+    ASSERT_GE(unicode.size(), 2u);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(unicode.data())), kept);
 }
 
 }  // namespace

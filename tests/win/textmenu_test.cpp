@@ -174,6 +174,30 @@ TEST_F(ChooseTextTest, ShiftRegistersOnlyAHistoryText) {
     EXPECT_EQ(saves, 1);
 }
 
+TEST_F(ChooseTextTest, ExactTextShowsInItsLabelAndGoesBackInBothFormats) {
+    const std::u16string exact = u"caf\u00E9 \U0001F600";
+    const std::string bytes = AnsiFromWide(exact);
+    recordHistoryText(*store_, 10, bytes.c_str(), std::make_shared<const std::u16string>(exact));
+    int id = idAt(*store_, ListKind::History, 0);
+
+    HMENU menu = BuildTextMenu(*store_, settings_);
+    wchar_t label[64] = L"";
+    GetMenuStringW(GetSubMenu(menu, 0), static_cast<UINT>(id), label, 64, MF_BYCOMMAND);
+    DestroyMenu(menu);
+    EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(label)), exact);
+
+    SetShift(true);
+    ASSERT_TRUE(ChooseText(window_, id));
+    EXPECT_EQ(Clipboard(), bytes);
+    std::vector<char> unicode = ReadClipboardFormat(nullptr, CF_UNICODETEXT);
+    ASSERT_GE(unicode.size(), 2u);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(unicode.data())), exact);
+    const std::u16string* registered =
+        exactTextOfId(*store_, idAt(*store_, ListKind::RegisteredTexts, 0));
+    ASSERT_NE(registered, nullptr);
+    EXPECT_EQ(*registered, exact);
+}
+
 TEST_F(ChooseTextTest, MenuTipFollowsTheHighlightAndHidesWithTheMenu) {
     CreateMenuTips(window_, settings_.menu);
     HWND tip = static_cast<HWND>(GetPropA(window_, "PROP_TOOLTIPCTRL"));

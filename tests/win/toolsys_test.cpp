@@ -65,6 +65,54 @@ TEST(Clipboard, BlockWithoutNulIsReadInsideItsCopy) {
     EXPECT_EQ(std::string(copy.data(), 3), "abc");
 }
 
+void PutOnly(UINT format, const void* data, size_t size) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    ASSERT_NE(block, nullptr);
+    std::memcpy(GlobalLock(block), data, size);
+    GlobalUnlock(block);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(format, block);
+    CloseClipboard();
+}
+
+// Only a text the code page cannot give back unchanged keeps an exact form.
+TEST(ExactForms, KeptOnlyWhereTheCodePageChangesTheText) {
+    struct Case {
+        std::u16string text;
+        bool kept;
+    } cases[] = {
+        {u"\u65E5\u672C\u8A9E \uFF76\uFF85 abc\r\n", false},
+        {u"caf\u00E9", true},
+        {u"\U0001F600", true},
+        {u"\u301C", true},  // WAVE DASH: its bytes read back as U+FF5E
+        {u"\uFF5E", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExactFormOf(c.text, AnsiFromWide(c.text)) != nullptr, c.kept)
+            << static_cast<unsigned>(c.text[0]);
+}
+
+// A Unicode text gets the bytes the system itself would give for CF_TEXT; a text put there as
+// bytes keeps its bytes, even where the code page has two codes for one character.
+TEST(ExactForms, ClipboardTextKeepsTheCopyingProgramsOwnForm) {
+    const std::u16string unicode =
+        u"caf\u00E9 \u2014 \U0001F600 \uD55C\uAD6D\uC5B4 \u65E5\u672C";
+    PutOnly(CF_UNICODETEXT, unicode.c_str(), (unicode.size() + 1) * 2);
+    std::vector<char> system = ReadClipboardFormat(nullptr, CF_TEXT);
+    ClipboardText text = ReadClipboardText(nullptr);
+    ASSERT_FALSE(system.empty());
+    EXPECT_STREQ(text.bytes.data(), system.data());
+    ASSERT_NE(text.exact, nullptr);
+    EXPECT_EQ(*text.exact, unicode);
+
+    const char nec[] = "\x87\x90 NEC";  // also 0x81 0xE0 in the code page's other row
+    PutOnly(CF_TEXT, nec, sizeof nec);
+    text = ReadClipboardText(nullptr);
+    EXPECT_STREQ(text.bytes.data(), nec);
+    EXPECT_EQ(text.exact, nullptr);
+}
+
 TEST(Trace, ReturnsTheFormattersResult) {
     EXPECT_EQ(Trace("%s(%d) : %s \r\n", "TOOLS/toolsys", 3054, "x"), 26);
     std::string longLine(3000, 'a');

@@ -276,15 +276,11 @@ std::vector<SearchRow> AllSearchRows(const TextStore& store, int historyCount) {
     return rows;
 }
 
-const std::u16string* RowExactText(const TextStore&, int) {
-    return nullptr;  // every text fits the code page until the store keeps exact forms
-}
-
 bool RowMatches(const TextStore& store, int id, const SearchQuery& query) {
     if (id < kFirstTextId || id > kLastTextId) return false;
     const TextEntry* entry = store.slots[static_cast<size_t>(id - kFirstTextId)].entry;
     if (!entry) return false;
-    if (const std::u16string* exact = RowExactText(store, id)) return MatchesWide(query, *exact);
+    if (entry->exact) return MatchesWide(query, *entry->exact);
     return MatchesBytes(query, entry->text);
 }
 

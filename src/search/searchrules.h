@@ -56,9 +56,6 @@ struct SearchRow {
 // newest first, as many as the history count lets the menu show.
 std::vector<SearchRow> AllSearchRows(const TextStore& store, int historyCount);
 
-// The exact (UTF-16) form of the text with that id, or null when it has none or the id is free.
-const std::u16string* RowExactText(const TextStore& store, int id);
-
 // Whether the text with that id holds the query, in its exact form when it has one. False for
 // an id no entry holds.
 bool RowMatches(const TextStore& store, int id, const SearchQuery& query);

@@ -90,7 +90,7 @@ void ShowPreview(HWND window) {
         return;
     }
     int id = g_search.rows[static_cast<size_t>(index)].id;
-    if (const std::u16string* exact = RowExactText(*store, id)) {
+    if (const std::u16string* exact = exactTextOfId(*store, id)) {
         SetWindowTextW(preview, std::wstring(exact->begin(), exact->end()).c_str());
         return;
     }
@@ -231,7 +231,7 @@ void DrawRow(const DRAWITEMSTRUCT& item) {
     if (row.registered) DrawTextW(dc, L"★", -1, &mark, flags | DT_CENTER);
     RECT rest = item.rcItem;
     rest.left = mark.right;
-    if (const std::u16string* exact = RowExactText(*store, row.id)) {
+    if (const std::u16string* exact = exactTextOfId(*store, row.id)) {
         std::u16string shown = WideDisplayString(*exact);
         std::wstring wide(shown.begin(),
                           shown.begin() + std::min(shown.size(), VisibleUnits(rest)));

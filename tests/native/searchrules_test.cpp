@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -168,6 +169,23 @@ TEST(SearchRows, RegisteredFirstThenHistoryNewestFirstAsTheMenuShowsIt) {
     clearHistory(*store);
     EXPECT_TRUE(MatchingRows(*store, all, Query("")).size() == 2u);
     EXPECT_FALSE(RowMatches(*store, all.back().id, Query("")));
+    destroyTextStore(store);
+}
+
+// A text the code page cannot hold is matched in its exact form, never through its bytes.
+TEST(SearchRows, AnExactTextMatchesInItsExactForm) {
+    TextStore* store = createTextStore();
+    addText(*store, ListKind::History, "caf? ok",
+            std::make_shared<const std::u16string>(u"caf\x00E9 ok"));
+    addText(*store, ListKind::History, "caf? ok, in bytes");
+    int exact = idAt(*store, ListKind::History, 1), bytes = idAt(*store, ListKind::History, 0);
+    SearchQuery accented = BuildSearchQuery("CAF?", u"CAF\x00E9", false);
+    EXPECT_TRUE(RowMatches(*store, exact, accented));
+    EXPECT_FALSE(RowMatches(*store, bytes, accented));
+    SearchQuery question = BuildSearchQuery("caf?", u"caf?", true);
+    EXPECT_FALSE(RowMatches(*store, exact, question));
+    EXPECT_TRUE(RowMatches(*store, bytes, question));
+    EXPECT_TRUE(RowMatches(*store, exact, BuildSearchQuery("ＯＫ", u"ＯＫ", true)));
     destroyTextStore(store);
 }
 

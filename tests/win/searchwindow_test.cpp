@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -228,6 +230,27 @@ TEST_F(SearchWindowTest, EnterChoosesAsTheMenuDoesAndEscCloses) {
     EXPECT_EQ(Window(), nullptr);
     EXPECT_EQ(Clipboard(), "second text");
     EXPECT_EQ(Ini(kCaption, "常に最前面に表示"), "1");
+}
+
+// A text the code page cannot hold is found by its exact form, shown whole and chosen whole.
+TEST_F(SearchWindowTest, AnExactTextIsFoundShownAndChosenWhole) {
+    const std::u16string exact = u"caf\x00E9 \xD55C\xAD6D";
+    recordHistoryText(Store(), 100, "caf? ??", std::make_shared<const std::u16string>(exact));
+    History({"caf? ?? in bytes"});
+    Open();
+    SetWindowTextW(Item(IDC_SEARCH_FIELD), L"CAF\x00E9");
+    PumpMessages(20);
+    ASSERT_EQ(Count(), 1);
+    wchar_t preview[64] = L"";
+    GetWindowTextW(Item(IDC_SEARCH_PREVIEW), preview, 64);
+    EXPECT_EQ(std::u16string(preview, preview + wcslen(preview)), exact);
+    UpdateWindow(Window());
+    Press(VK_RETURN);
+    EXPECT_EQ(Window(), nullptr);
+    std::vector<char> unicode = ReadClipboardFormat(nullptr, CF_UNICODETEXT);
+    ASSERT_GE(unicode.size(), exact.size() * 2);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(unicode.data()), exact.size()),
+              exact);
 }
 
 // The history changes under the open window: a row whose text went is drawn blank and is not

@@ -488,6 +488,33 @@ def all_files(folder):
     return sorted(found)
 
 
+SEARCH = "履歴の検索"
+
+
+@scenario
+def search_narrows_a_long_history_to_one_text(q):
+    q.write("quillmate.hst", records(*("log entry %d 議事録" % i for i in range(4000))))
+    q.write("quillmate.ini", "[Quillmate]\r\n履歴の記憶数=4095\r\n".encode(CP932))
+    q.start_empty()
+    check(q.command(40060), "command 40060 posted")
+    check_equal(q.driver("wait-dialog", SEARCH, "30000").returncode, 0, "the window opened")
+
+    def count():
+        return (q.dialog_output("get-text", SEARCH, 1103) or "").strip()
+
+    check_equal(count(), "4000 / 4000 件", "the count of an empty field")
+    check_equal(q.dialog("set-text", SEARCH, 1100, "議事録 ENTRY １２３４").returncode, 0,
+                "words typed")
+    check_equal(wait_until(lambda: count() == "1 / 4000 件", 5) and count(), "1 / 4000 件",
+                "the count once narrowed")
+    check(q.driver("keys", "return").returncode == 0, "Enter pressed")
+    expected = "log entry 1234 議事録".encode("utf-8")
+    check_equal(wait_until(lambda: clipboard_text() == expected, 5) and clipboard_text(), expected,
+                "clipboard after Enter")
+    check_equal(q.driver("wait-dialog-gone", SEARCH, "10000").returncode, 0, "the window closed")
+    check_equal(q.quit(), 0, "exit code")
+
+
 def run_all(selected, scenarios=SCENARIOS):
     passed = failed = 0
     for func in scenarios:

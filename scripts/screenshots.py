@@ -50,6 +50,9 @@ SETTINGS = """[Quillmate]
 [EDIT_PAD]
 幅=480
 高さ=260
+[履歴の検索]
+幅=480
+高さ=360
 """
 
 # Where the icon is clicked: menus open upwards from this point, tips appear below it.
@@ -244,8 +247,21 @@ def edit_pad(s):
     open_edit_pad(s)
 
 
+SEARCH = "履歴の検索"
+
+
+def search_window(s):
+    # A word typed: the registered text that holds it first, marked, then the history.
+    if not s.open_dialog("search-window.png", 40060, SEARCH):
+        return
+    s.q.dialog("set-text", SEARCH, 1100, "の")
+    found = s.expect(lambda ws: any(w[2] == SEARCH for w in ws), "the search window")
+    s.save("search-window.png", [w[1] for w in found if w[2] == SEARCH])
+    s.close_all()
+
+
 SHOTS = [text_menu, transform_popup, command_menu, about_box, settings_dialog, hotkey_dialog,
-         registered_text_dialog, edit_pad]
+         registered_text_dialog, edit_pad, search_window]
 
 
 def main():

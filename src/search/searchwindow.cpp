@@ -36,6 +36,10 @@ constexpr UINT WM_APP_REFOCUS_FIELD = WM_APP + 1;
 // frame under Wine, so the list is matched and painted first and the preview follows, once
 // for a burst of keys.
 constexpr UINT WM_APP_SHOW_PREVIEW = WM_APP + 2;
+// Posted at each opening: a hotkey's command ends by activating again the window that was
+// active before (none, when another program was), which would take the keyboard from the
+// window just opened. Activating it once that is done keeps it.
+constexpr UINT WM_APP_ACTIVATE = WM_APP + 3;
 
 // Program-wide: at most one search window exists. Rows hold ids, never text pointers: the
 // store may change under the open window.
@@ -321,6 +325,11 @@ INT_PTR CALLBACK SearchWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         MeasureRow(window, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_APP_REFOCUS_FIELD: SetFocus(Field(window)); return TRUE;
+    case WM_APP_ACTIVATE:
+        SetForegroundWindow(window);
+        SetActiveWindow(window);
+        SetFocus(Field(window));
+        return TRUE;
     case WM_APP_SHOW_PREVIEW:
         g_search.previewPending = false;
         ShowPreview(window);
@@ -340,7 +349,7 @@ INT_PTR CALLBACK SearchWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 void ShowSearchWindow(HWND mainWindow) {
     if (BringDialogForward(g_search.window)) {
-        SetFocus(Field(g_search.window));
+        PostMessageW(g_search.window, WM_APP_ACTIVATE, 0, 0);
         return;
     }
     g_search.layout = LayoutState{};
@@ -351,6 +360,7 @@ void ShowSearchWindow(HWND mainWindow) {
     if (!window) return;
     if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
+    PostMessageW(window, WM_APP_ACTIVATE, 0, 0);
 }
 
 void CloseSearchWindow() {

@@ -157,6 +157,17 @@ TEST_F(SearchWindowTest, OpensOnTopListsEverythingAndComesForwardOnceMore) {
     EXPECT_EQ(CountSearchWindows(), 1);
 }
 
+// Its hotkey opens it like the command, and the hotkey's return to the window that was active
+// before (none: another program was) leaves it active with the focus in its field.
+TEST_F(SearchWindowTest, TheHotkeyOpensItActiveWithTheFocusInTheField) {
+    SetActiveWindow(nullptr);
+    SendMessageA(main_, WM_HOTKEY, IDM_SEARCH_HISTORY, 0);
+    PumpMessages(50);
+    ASSERT_NE(Window(), nullptr);
+    EXPECT_EQ(GetActiveWindow(), Window());
+    EXPECT_EQ(GetFocus(), Item(IDC_SEARCH_FIELD));
+}
+
 TEST_F(SearchWindowTest, TypedWordsNarrowAndKeysMoveTheHighlightInTheField) {
     std::vector<std::string> texts;
     for (int i = 1; i <= 40; ++i) texts.push_back("item " + std::to_string(i) + "\r\nline two");

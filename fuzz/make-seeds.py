@@ -109,6 +109,13 @@ SEEDS = {
         template(0x80C800C0 | 0x40, [(0x0082, "Quillmate", 1001), (0x0080, "OK", 1)]),
         template(0x80C800C0, []),
     ],
+    # A field (its length first, at most 15 bytes) and a text: words, full-width letters, trail
+    # bytes that look like ASCII, lead bytes that are also trail bytes.
+    "search": [
+        bytes([11]) + sjis("議事録 ａｂ") + sjis("今日の議事録はABです"),
+        bytes([1]) + b"@" + sjis("ァ@ア"),
+        bytes([2]) + sjis("游") + sjis("亜亜游"),
+    ],
     "settings": [
         struct.pack("<7i", 30, 600000, 240000, 0, 0, 40, 1024) + struct.pack("<2i", 0, 0)
         + struct.pack("<iI", 0x0241, 0x0641) + b"\1\0\x41\x02\0\0" * 9 + b"  -2147483649xyz",

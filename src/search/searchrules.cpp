@@ -67,11 +67,21 @@ uint16_t FoldedCharAt(const unsigned char* s, size_t n, size_t i, size_t& length
     return FoldSingle(s[i]);
 }
 
+// The same forms in UTF-16 (written as numbers: the sources' wide literals must not depend on
+// the execution character set).
+constexpr char16_t kWideDigit0 = 0xFF10;
+constexpr char16_t kWideCapitalA = 0xFF21;
+constexpr char16_t kWideSmallA = 0xFF41;
+constexpr char16_t kWideBlank = 0x3000;
+
 char16_t FoldWide(char16_t c) {
     if (IsAsciiCapital(c)) return static_cast<char16_t>(c + ('a' - 'A'));
-    if (c >= u'Ａ' && c <= u'Ｚ') return static_cast<char16_t>('a' + (c - u'Ａ'));
-    if (c >= u'ａ' && c <= u'ｚ') return static_cast<char16_t>('a' + (c - u'ａ'));
-    if (c >= u'０' && c <= u'９') return static_cast<char16_t>('0' + (c - u'０'));
+    if (c >= kWideCapitalA && c < kWideCapitalA + 26)
+        return static_cast<char16_t>('a' + (c - kWideCapitalA));
+    if (c >= kWideSmallA && c < kWideSmallA + 26)
+        return static_cast<char16_t>('a' + (c - kWideSmallA));
+    if (c >= kWideDigit0 && c < kWideDigit0 + 10)
+        return static_cast<char16_t>('0' + (c - kWideDigit0));
     return c;
 }
 
@@ -128,7 +138,7 @@ void SplitByteWords(SearchQuery& query, std::string_view field) {
 void SplitWideWords(SearchQuery& query, std::u16string_view field) {
     std::u16string word;
     for (char16_t c : field) {
-        if (c == u' ' || c == u'　') {
+        if (c == u' ' || c == kWideBlank) {
             if (!word.empty()) query.wideWords.push_back(std::move(word));
             word.clear();
             continue;

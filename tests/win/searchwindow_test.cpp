@@ -241,6 +241,15 @@ TEST_F(SearchWindowTest, EnterChoosesAsTheMenuDoesAndEscCloses) {
     EXPECT_EQ(Window(), nullptr);
     EXPECT_EQ(Clipboard(), "second text");
     EXPECT_EQ(Ini(kCaption, "常に最前面に表示"), "1");
+
+    // A double click chooses as Enter does.
+    Open();
+    Type("first");
+    HWND list = Item(IDC_SEARCH_LIST);
+    SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_LIST, LBN_DBLCLK),
+                 reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(Window(), nullptr);
+    EXPECT_EQ(Clipboard(), "first text");
 }
 
 // A text the code page cannot hold is found by its exact form, shown whole and chosen whole.

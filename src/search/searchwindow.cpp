@@ -140,6 +140,12 @@ int PageRows(HWND window) {
     return itemHeight > 0 ? GetClientSize(list).cy / itemHeight : 1;
 }
 
+// Closes once the message at hand is done: a key or a click must not destroy the control that
+// is still handling it.
+void CloseSoon(HWND window) {
+    PostMessageW(window, WM_CLOSE, 0, 0);
+}
+
 // Chooses the highlighted text through the main window, as a choice in the text menu arrives
 // there (the Shift key is read there too), then closes. A text that went meanwhile is not
 // chosen: the list is matched again instead.
@@ -153,7 +159,7 @@ void ChooseHighlighted(HWND window) {
         return;
     }
     SendMessageA(g_search.mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0);
-    DestroyWindow(window);
+    CloseSoon(window);
 }
 
 bool OnFieldKey(HWND window, WPARAM key) {
@@ -173,7 +179,7 @@ bool OnFieldKey(HWND window, WPARAM key) {
         move = HighlightKey::Last;
         break;
     case VK_RETURN: ChooseHighlighted(window); return true;
-    case VK_ESCAPE: DestroyWindow(window); return true;
+    case VK_ESCAPE: CloseSoon(window); return true;
     default: return false;
     }
     int count = static_cast<int>(g_search.rows.size());

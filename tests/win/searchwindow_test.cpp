@@ -248,6 +248,7 @@ TEST_F(SearchWindowTest, EnterChoosesAsTheMenuDoesAndEscCloses) {
     HWND list = Item(IDC_SEARCH_LIST);
     SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(IDC_SEARCH_LIST, LBN_DBLCLK),
                  reinterpret_cast<LPARAM>(list));
+    PumpMessages(20);
     EXPECT_EQ(Window(), nullptr);
     EXPECT_EQ(Clipboard(), "first text");
 }

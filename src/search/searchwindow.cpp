@@ -128,9 +128,13 @@ void Refilter(HWND window) {
     if (store && settings) all = AllSearchRows(*store, settings->history.historyCount);
     g_search.total = static_cast<int>(all.size());
     g_search.rows = store ? MatchingRows(*store, all, ReadQuery(window)) : all;
+    // The new count and highlight are painted once, not row by row as each of them changes.
     HWND list = List(window);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_SETCOUNT, g_search.rows.size(), 0);
     SetHighlight(window, g_search.rows.empty() ? -1 : 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
     ShowCount(window);
 }
 

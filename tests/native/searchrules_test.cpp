@@ -67,7 +67,7 @@ TEST(SearchMatcher, WordsCaseFullWidthAndBoundaries) {
         // A lone lead byte at the end is a character of its own, and so is a lead byte before a
         // byte that cannot be a trail byte.
         {"c", "abc\x95", true},
-        {"1", "\x88" "1", true},
+        {"1", "\x88\x31", true},  // 0x31 is "1"
     };
     for (const MatchCase& c : cases)
         EXPECT_EQ(Matches(c.field, c.text), c.matches) << c.field << " in " << c.text;

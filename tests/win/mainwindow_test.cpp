@@ -14,6 +14,7 @@
 #include "app/trayicon.h"
 #include "clipboard/capturerules.h"
 #include "clipboard/viewerchain.h"
+#include "editpad/editpad.h"
 #include "resource.h"
 #include "settings/appsettings.h"
 #include "settings/settingsfile.h"
@@ -367,8 +368,10 @@ TEST_F(MainWindowTest, EachChangeWhileTheClipboardIsHeldGetsItsOwnRetries) {
 TEST_F(MainWindowTest, AListFileThatCouldNotBeReadIsNeverOverwritten) {
     const std::string use = folder_.file("quillmate.use");
     const std::string hst = folder_.file("quillmate.hst");
+    const std::string exact = folder_.file("quillmate.hsu");  // readable, but its list is not
     ASSERT_TRUE(testenv::WriteFileBytes(use, std::string("mine\0", 5)));
     ASSERT_TRUE(testenv::WriteFileBytes(hst, std::string("seen\0", 5)));
+    ASSERT_TRUE(testenv::WriteFileBytes(exact, "forms of seen texts"));
     HANDLE locks[2];
     int i = 0;
     for (const std::string& path : {use, hst}) {
@@ -385,6 +388,7 @@ TEST_F(MainWindowTest, AListFileThatCouldNotBeReadIsNeverOverwritten) {
     ASSERT_FALSE(IsWindow(window_));
     EXPECT_EQ(testenv::ReadFileBytes(use), std::string("mine\0", 5));
     EXPECT_EQ(testenv::ReadFileBytes(hst), std::string("seen\0", 5));
+    EXPECT_EQ(testenv::ReadFileBytes(exact), "forms of seen texts");
 }
 
 TEST_F(MainWindowTest, HotkeyRunsItsCommand) {
@@ -479,6 +483,26 @@ TEST_F(MainWindowTest, ExactTextsSurviveARestartBesideTheirOwnBytesOnly) {
     std::vector<char> unicode = ReadClipboardFormat(nullptr, CF_UNICODETEXT);
     ASSERT_GE(unicode.size(), 2u);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(unicode.data())), kept);
+}
+
+// The pad shows code-page bytes: a text registered from it unchanged keeps its exact form, a
+// changed one is what the pad held.
+TEST_F(MainWindowTest, PadRegistrationKeepsTheExactFormOfAnUnchangedText) {
+    Start();
+    const std::u16string exact = u"caf\u00E9";
+    std::string answer;
+    SetEditPadTestHook([&answer](HWND, const char*) { return std::optional<std::string>(answer); });
+    const auto registerThroughPad = [&](const std::string& padText) {
+        CopyUnicode(exact);
+        answer = padText;
+        SendMessageA(window_, WM_COMMAND, IDM_REGISTER_TEXT, 0);
+        return exactTextOfId(Store(), idAt(Store(), ListKind::RegisteredTexts, 0));
+    };
+    const std::u16string* kept = registerThroughPad(AnsiFromWide(exact));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(*kept, exact);
+    EXPECT_EQ(registerThroughPad(AnsiFromWide(exact) + "!"), nullptr);
+    SetEditPadTestHook(nullptr);
 }
 
 }  // namespace

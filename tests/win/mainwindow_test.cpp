@@ -469,8 +469,8 @@ TEST_F(MainWindowTest, ExactTextsSurviveARestartBesideTheirOwnBytesOnly) {
     Quit();
     ASSERT_TRUE(testenv::FileExists(exactFile));
     // An older program rewrote the history without the first text.
-    ASSERT_TRUE(testenv::WriteFileBytes(
-        folder_.file("quillmate.hst"), AnsiFromWide(kept) + '\0' + AnsiFromWide(gone) + "x" + '\0'));
+    const std::string rewritten = AnsiFromWide(kept) + '\0' + AnsiFromWide(gone) + "x" + '\0';
+    ASSERT_TRUE(testenv::WriteFileBytes(folder_.file("quillmate.hst"), rewritten));
     ClearClipboard(nullptr);  // the join would record the last copy again
     Start();
     ASSERT_EQ(listCount(Store(), ListKind::History), 2);

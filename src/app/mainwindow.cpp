@@ -18,6 +18,7 @@
 #include "store/listsaver.h"
 #include "store/textstore.h"
 #include "TOOLS/toolsys.h"
+#include "TOOLS/toolwind.h"
 
 namespace {
 
@@ -142,10 +143,16 @@ void ClearHistoryCommand(HWND window) {
 }
 
 // The pad's modal loop may outlast the store (a quit meanwhile): it is looked up afterwards.
+// A text that cannot be stored (every text id taken) is told, not silently dropped.
 void RegisterTextCommand(HWND window) {
     std::optional<std::string> text = ShowEditPad(window, nullptr);
     TextStore* store = GetTextStore(window);
-    if (text && store) registerText(*store, text->c_str());
+    if (!text || !store || registerText(*store, text->c_str())) return;
+    BeepMessageBox(window,
+                   "テキストを登録できませんでした。\n"
+                   "テキストの数が上限に達しています。\n"
+                   "履歴をクリアしてから、もう一度登録してください。",
+                   "テキストの登録", MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
 }
 
 // On OK the registered texts were replaced: write their file (the store looked up afresh).

@@ -259,9 +259,26 @@ void clearHistory(TextStore& store) {
 }
 
 bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows) {
+    // The entries as they were, so that a replace that cannot be completed is undone whole.
+    TextChain before;
+    try {
+        before = store.registered.chain;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     clearList(store, ListKind::RegisteredTexts);
     bool allStored = true;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        allStored = addText(store, ListKind::RegisteredTexts, row->c_str()) && allStored;
-    return allStored;
+    for (auto row = rows.rbegin(); row != rows.rend() && allStored; ++row)
+        allStored = addText(store, ListKind::RegisteredTexts, row->c_str());
+    if (allStored) return true;
+    // The ids of the old entries are free again; their copies take them back.
+    clearList(store, ListKind::RegisteredTexts);
+    for (const auto& entry : before) {
+        try {
+            placeEntry(store, store.registered, ListKind::RegisteredTexts,
+                       std::make_shared<TextEntry>(*entry));
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    return false;
 }

@@ -119,5 +119,6 @@ void clearHistory(TextStore& store);
 
 // Replaces the RegisteredTexts by rows, rows[0] ending at index 0; equal rows collapse into
 // one entry at the place of the topmost. The caller saves the file afterwards. False when a
-// row could not be stored (the others are in place).
+// row could not be stored (every id taken, or no memory): the RegisteredTexts then hold their
+// texts as before, in their order.
 bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows);

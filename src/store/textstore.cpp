@@ -271,14 +271,10 @@ bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& ro
     for (auto row = rows.rbegin(); row != rows.rend() && allStored; ++row)
         allStored = addText(store, ListKind::RegisteredTexts, row->c_str());
     if (allStored) return true;
-    // The ids of the old entries are free again; their copies take them back.
+    // The old entries go back in their order, on the ids they freed (a save that holds them
+    // reads only their texts).
     clearList(store, ListKind::RegisteredTexts);
-    for (const auto& entry : before) {
-        try {
-            placeEntry(store, store.registered, ListKind::RegisteredTexts,
-                       std::make_shared<TextEntry>(*entry));
-        } catch (const std::bad_alloc&) {
-        }
-    }
+    for (auto& entry : before)
+        placeEntry(store, store.registered, ListKind::RegisteredTexts, std::move(entry));
     return false;
 }

@@ -35,6 +35,9 @@ struct Releaser {
 }  // namespace
 
 int RunQuillmate(HINSTANCE instance) {
+    // Before anything can load a library by name: a file planted beside a portable executable
+    // must never run inside it.
+    RestrictLibrarySearchToSystemFolder();
     ArgumentVector args;
     if (!SplitCommandLine(GetCommandLineA(), args)) return 1;
     for (int i = 0; i < args.argc; ++i) Trace("argv[%2d]=%s\r\n", i, args.argv[i]);

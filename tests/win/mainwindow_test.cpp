@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "settings/settingsfile.h"
 #include "store/listsaver.h"
 #include "store/textstore.h"
+#include "support/dialogdriver.h"
 #include "support/testenv.h"
 #include "TOOLS/toolsys.h"
 
@@ -119,6 +121,26 @@ TEST_F(MainWindowTest, RegisteredTextStaysOutOfTheHistory) {
     Copy("kept");
     EXPECT_TRUE(History().empty());
     EXPECT_EQ(testenv::ReadFileBytes(folder_.file("quillmate.use")), std::string("kept\0", 5));
+}
+
+// With every text id taken, a text confirmed in the pad cannot be registered: the user is
+// told, and no file is written.
+TEST_F(MainWindowTest, ARegistrationThatCannotBeStoredIsTold) {
+    Start();
+    for (int i = 0; i < kTextIdCount; ++i)
+        addText(Store(), ListKind::History, std::to_string(i).c_str());
+    SetEditPadTestHook([](HWND, const char*) { return std::optional<std::string>("x"); });
+    std::string box;
+    {
+        testenv::BoxAnswerer answerer(window_);
+        SendMessageA(window_, WM_COMMAND, IDM_REGISTER_TEXT, 0);
+        box = answerer.text();
+    }
+    SetEditPadTestHook(nullptr);
+    EXPECT_NE(box.find("テキストを登録できませんでした。"), std::string::npos) << box;
+    EXPECT_FALSE(isRegistered(Store(), "x"));
+    waitForListSaves();
+    EXPECT_FALSE(testenv::FileExists(folder_.file("quillmate.use")));
 }
 
 TEST_F(MainWindowTest, HistoryOffRecordsNothingAndFlipsIconAndCheckMark) {

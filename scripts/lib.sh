@@ -82,6 +82,12 @@ QM_DIALOG_FACE_SUBSTITUTE="IPAPGothic"
 qm_wine_fonts() {
     qm_wine_setting ".quillmate-fonts-$QM_DIALOG_FACE_SUBSTITUTE" \
         'HKCU\Software\Wine\Fonts\Replacements' "$QM_DIALOG_FACE" "$QM_DIALOG_FACE_SUBSTITUTE"
+    # The caption buttons are Marlett's symbols (fonts-wine). This Wine finds that face only in
+    # the prefix's own font folder; without it the buttons show letters.
+    local marlett=/usr/share/wine/fonts/marlett.ttf folder=$WINEPREFIX/drive_c/windows/Fonts
+    if [ -f "$marlett" ] && [ -d "$folder" ] && [ ! -e "$folder/marlett.ttf" ]; then
+        ln -s "$marlett" "$folder/marlett.ttf"
+    fi
 }
 
 # The system DPI of a prefix (96 is 100 %, 144 is 150 %), read by Wine when its processes start.

@@ -174,13 +174,4 @@ TEST(Monitors, MenusAndDialogsOpenOnTheMonitorOfTheirPoint) {
     }
 }
 
-TEST(Monitors, ASizeRememberedOnALargerMonitorIsKeptThere) {
-    const MonitorAreas layout[] = {kPrimary, kRight};
-    const ScreenArea& work = layout[MonitorNearestPoint(layout, 2, {3000, 700})].work;
-    EXPECT_EQ(ClampPlacementSize(2400, 300, work.right - work.left), 2400);
-    EXPECT_EQ(ClampPlacementSize(1300, 300, work.bottom - work.top), 1300);
-    const ScreenArea& primary = layout[MonitorNearestPoint(layout, 2, {500, 700})].work;
-    EXPECT_EQ(ClampPlacementSize(2400, 300, primary.right - primary.left), 1920);
-}
-
 }  // namespace

@@ -46,31 +46,20 @@ SIZE TextExtent(HDC dc, const std::string& text) {
     return size;
 }
 
-// The room a control leaves its text, in pixels: its client width less what it draws beside the
-// text (the check box, the button's frame, the group box's indents); -1 for no text label.
-int TextRoom(HWND control, int clientWidth, int zeroWidth) {
-    char cls[32] = "";
-    GetClassNameA(control, cls, sizeof cls);
-    LONG style = GetWindowLongA(control, GWL_STYLE);
-    if (lstrcmpiA(cls, "Static") == 0) {
+// The room a control of class cls leaves its text, in pixels: its client width less what it draws
+// beside the text (the check box, the button's frame, the group box's indents); -1 for no label.
+int TextRoom(const std::string& cls, LONG style, int clientWidth, int zeroWidth) {
+    if (cls == "static") {
         LONG type = style & SS_TYPEMASK;
-        bool text = type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_SIMPLE ||
-                    type == SS_LEFTNOWORDWRAP;
+        bool text = type <= SS_RIGHT || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP;
         return text ? clientWidth : -1;
     }
-    if (lstrcmpiA(cls, "Button") != 0) return -1;
-    switch (style & BS_TYPEMASK) {
-    case BS_PUSHBUTTON:
-    case BS_DEFPUSHBUTTON: return clientWidth - 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
-    case BS_CHECKBOX:
-    case BS_AUTOCHECKBOX:
-    case BS_3STATE:
-    case BS_AUTO3STATE:
-    case BS_RADIOBUTTON:
-    case BS_AUTORADIOBUTTON: return clientWidth - MulDiv(13, SystemDpi(), 96) - zeroWidth / 2;
-    case BS_GROUPBOX: return clientWidth - 2 * zeroWidth;
-    default: return -1;
-    }
+    if (cls != "button") return -1;
+    LONG type = style & BS_TYPEMASK;
+    if (type <= BS_DEFPUSHBUTTON) return clientWidth - 2 * (GetSystemMetrics(SM_CXEDGE) + 1);
+    if (type == BS_GROUPBOX) return clientWidth - 2 * zeroWidth;
+    bool box = type <= BS_AUTO3STATE || type == BS_AUTORADIOBUTTON;
+    return box ? clientWidth - MulDiv(13, SystemDpi(), 96) - zeroWidth / 2 : -1;
 }
 
 // "\n  id 1030 'text': 200 x 24 px in 180 x 20" for a visible label that is wider or taller than
@@ -83,11 +72,12 @@ std::string CutLabel(HWND control) {
     HDC dc = GetDC(control);
     HGDIOBJ old =
         SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    int room = TextRoom(control, client.right, TextExtent(dc, "0").cx);
-    char cls[32] = "";
-    GetClassNameA(control, cls, sizeof cls);
-    bool prefixes =
-        lstrcmpiA(cls, "Static") != 0 || !(GetWindowLongA(control, GWL_STYLE) & SS_NOPREFIX);
+    char name[32] = "";
+    GetClassNameA(control, name, sizeof name);
+    std::string cls = CharLowerA(name);
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    int room = TextRoom(cls, style, client.right, TextExtent(dc, "0").cx);
+    bool prefixes = cls != "static" || !(style & SS_NOPREFIX);
     SIZE need = {0, 0};
     for (const std::string& line : DrawnLines(text, prefixes)) {
         SIZE extent = TextExtent(dc, line);
@@ -107,47 +97,16 @@ BOOL CALLBACK CollectCut(HWND control, LPARAM all) {
     return TRUE;
 }
 
-class Labels : public testenv::DialogFixture {
-protected:
+struct Labels : testenv::DialogFixture {
     Labels() : DialogFixture("") {}
-
-    void SetUp() override {
-        DialogFixture::SetUp();
-        const char* expected = std::getenv("QM_EXPECT_DPI");
-        if (expected) {
-            ASSERT_EQ(SystemDpi(), std::atoi(expected)) << "the prefix's LogPixels";
-        }
-        store = createTextStore();
-        ASSERT_TRUE(store);
-    }
-    void TearDown() override {
-        destroyTextStore(store);
-        DialogFixture::TearDown();
-    }
-
-    // Opens the dialog through show, collects its cut labels from inside its loop and cancels it.
-    std::string CutLabelsOf(const char* caption, const std::function<void()>& show) {
-        std::string cut;
-        HWND found = nullptr;
-        testenv::DriveModal(
-            [&] {
-                show();
-                return INT_PTR{0};
-            },
-            {[&] { return (found = testenv::FindDialog(caption)) != nullptr; },
-             [&] {
-                 EnumChildWindows(found, CollectCut, reinterpret_cast<LPARAM>(&cut));
-                 PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
-                 return true;
-             }});
-        EXPECT_TRUE(found) << caption << " did not open";
-        return cut;
-    }
-
-    TextStore* store = nullptr;
 };
 
 TEST_F(Labels, EveryDialogShowsEveryLabelWhole) {
+    if (const char* expected = std::getenv("QM_EXPECT_DPI")) {
+        ASSERT_EQ(SystemDpi(), std::atoi(expected)) << "the prefix's LogPixels";
+    }
+    TextStore* store = createTextStore();
+    ASSERT_TRUE(store);
     const struct {
         const char* caption;
         std::function<void()> show;
@@ -160,9 +119,24 @@ TEST_F(Labels, EveryDialogShowsEveryLabelWhole) {
          [&] { ShowAboutBox(owner, "https://quillmate.example/support/index.html"); }},
     };
     for (const auto& d : dialogs) {
-        EXPECT_EQ(CutLabelsOf(d.caption, d.show), "")
-            << d.caption << " at " << SystemDpi() << " DPI";
+        // The labels are measured from inside the dialog's loop; then it is cancelled.
+        std::string cut;
+        HWND found = nullptr;
+        testenv::DriveModal(
+            [&] {
+                d.show();
+                return INT_PTR{0};
+            },
+            {[&] { return (found = testenv::FindDialog(d.caption)) != nullptr; },
+             [&] {
+                 EnumChildWindows(found, CollectCut, reinterpret_cast<LPARAM>(&cut));
+                 PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
+                 return true;
+             }});
+        EXPECT_TRUE(found) << d.caption << " did not open";
+        EXPECT_TRUE(cut.empty()) << d.caption << " at " << SystemDpi() << " DPI:" << cut;
     }
+    destroyTextStore(store);
 }
 
 }  // namespace

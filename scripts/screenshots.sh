@@ -30,8 +30,8 @@ for dpi in 96 144; do
     # the program's own, in the captions and the about box.
     marker=$WINEPREFIX/.quillmate-exe-icon
     if [ ! -f "$marker" ]; then
-        "$QM_WINE64" reg add 'HKCR\.exe' /ve /d exefile /f >/dev/null 2>&1 </dev/null && : >"$marker" ||
-            { echo "cannot prepare the Wine prefix $WINEPREFIX" >&2; exit 1; }
+        "$QM_WINE64" reg add 'HKCR\.exe' /ve /d exefile /f >/dev/null 2>&1 </dev/null &&
+            : >"$marker" || { echo "cannot prepare the Wine prefix $WINEPREFIX" >&2; exit 1; }
     fi
     python3 "$QM_ROOT/scripts/screenshots.py" --exe "$QM_BUILD/win64/Quillmate.exe" \
         --driver "$QM_BUILD/win64/qmdriver.exe" --wine "$QM_WINE64" --dpi "$dpi" \

@@ -1,4 +1,4 @@
-// Anchored layout, centring and placement arithmetic of the dialog toolkit.
+// Anchored layout, the monitor of a point, centring and placement arithmetic of the dialog toolkit.
 #include "TOOLS/toolwindrules.h"
 
 #include <algorithm>
@@ -52,10 +52,6 @@ int CenteredAxis(int size, int cursor, int low, int high) {
     if (start < low) start = low;
     return start;
 }
-
-}  // namespace
-
-namespace {
 
 // How far value lies outside low..high-1 (0 inside).
 int64_t AxisGap(int value, int low, int high) {

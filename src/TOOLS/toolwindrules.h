@@ -1,5 +1,5 @@
-// Arithmetic of the dialog toolkit: anchored layout, centring in the work area and the placement
-// values of resizable dialogs. Pure: no platform calls.
+// Arithmetic of the dialog toolkit: anchored layout, the monitor of a point, centring in the work
+// area and the placement values of resizable dialogs. Pure: no platform calls.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,8 @@
 // The hidden main window: creation and teardown of the run, command dispatch, menu states.
 #include "app/mainwindow.h"
 
+#include <vector>
+
 #include "about/aboutbox.h"
 #include "app/appshell.h"
 #include "app/commands.h"
@@ -223,8 +225,8 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 POINT ClampStoredPopupPoint(HWND mainWindow) {
     MenuSettings& menu = GetAppSettings(mainWindow)->menu;
-    ClampPopupPoint(menu.menuX, menu.menuY, GetSystemMetrics(SM_CXSCREEN),
-                    GetSystemMetrics(SM_CYSCREEN));
+    std::vector<MonitorAreas> monitors = GetMonitorAreas();
+    ClampPopupPoint(menu.menuX, menu.menuY, monitors.data(), monitors.size());
     return POINT{menu.menuX, menu.menuY};
 }
 

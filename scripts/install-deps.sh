@@ -8,7 +8,8 @@ sudo_cmd=()
 
 need=()
 for pkg in mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32 wine wine64 xvfb xauth \
-           xclip xdotool locales imagemagick fonts-vlgothic googletest cmake ninja-build g++ python3 file \
+           xclip xdotool locales imagemagick fonts-vlgothic fonts-ipafont-gothic fonts-wine \
+           googletest cmake ninja-build g++ python3 file \
            clang libclang-rt-14-dev; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need+=("$pkg")
 done

@@ -74,13 +74,25 @@ qm_wine_env() {
 }
 
 # The dialog templates name "ＭＳ Ｐゴシック", which a Wine prefix lacks: without a substitute Wine
-# falls back to a face without Japanese glyphs and every label shows as boxes. The substitute
-# is the installed proportional Japanese face. Made once per prefix.
+# falls back to a face without Japanese glyphs and every label shows as boxes. IPAPGothic has that
+# face's metrics, so labels measure as they do on Windows. The marker names the substitute: a
+# prefix made with another one is given the new one once.
 QM_DIALOG_FACE="ＭＳ Ｐゴシック"
-QM_DIALOG_FACE_SUBSTITUTE="VL PGothic"
+QM_DIALOG_FACE_SUBSTITUTE="IPAPGothic"
 qm_wine_fonts() {
-    qm_wine_setting .quillmate-fonts 'HKCU\Software\Wine\Fonts\Replacements' \
-        "$QM_DIALOG_FACE" "$QM_DIALOG_FACE_SUBSTITUTE"
+    qm_wine_setting ".quillmate-fonts-$QM_DIALOG_FACE_SUBSTITUTE" \
+        'HKCU\Software\Wine\Fonts\Replacements' "$QM_DIALOG_FACE" "$QM_DIALOG_FACE_SUBSTITUTE"
+    # The caption buttons are Marlett's symbols (fonts-wine). This Wine finds that face only in
+    # the prefix's own font folder; without it the buttons show letters.
+    local marlett=/usr/share/wine/fonts/marlett.ttf folder=$WINEPREFIX/drive_c/windows/Fonts
+    if [ -f "$marlett" ] && [ -d "$folder" ] && [ ! -e "$folder/marlett.ttf" ]; then
+        ln -s "$marlett" "$folder/marlett.ttf"
+    fi
+}
+
+# The system DPI of a prefix (96 is 100 %, 144 is 150 %), read by Wine when its processes start.
+qm_wine_dpi() {  # dpi
+    qm_wine_setting ".quillmate-dpi-$1" 'HKCU\Control Panel\Desktop' LogPixels "$1" REG_DWORD
 }
 
 # Wine draws the windows' captions itself, as Windows would, where no window manager runs (a
@@ -90,9 +102,10 @@ qm_wine_captions() {
     qm_wine_setting .quillmate-captions 'HKCU\Software\Wine\X11 Driver' Decorated N
 }
 
-qm_wine_setting() {  # marker key name data
+qm_wine_setting() {  # marker key name data [type]
     [ -f "$WINEPREFIX/$1" ] && return 0
-    "$QM_WINE64" reg add "$2" /v "$3" /d "$4" /f >/dev/null 2>&1 </dev/null && : >"$WINEPREFIX/$1"
+    "$QM_WINE64" reg add "$2" /v "$3" /t "${5:-REG_SZ}" /d "$4" /f >/dev/null 2>&1 </dev/null &&
+        : >"$WINEPREFIX/$1"
 }
 
 qm_stop_wine() {

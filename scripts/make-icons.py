@@ -273,14 +273,40 @@ def ico_file(images):
     return out + b"".join(blobs)
 
 
+def scaled(pixels, size):
+    """The map resampled to size x size by nearest neighbour: edges stay sharp and no line of
+    one pixel is lost when enlarging."""
+    source = len(check_map(pixels))
+    return ["".join(pixels[y * source // size][x * source // size] for x in range(size))
+            for y in range(size)]
+
+
+# The sizes Windows asks for: the small icon at 100, 125, 150 and 200 % (SM_CXSMICON), the large
+# one at 125, 150 and 200 % (SM_CXICON); 32 serves both.
+SMALL_SIZES = [24, 20, 16]
+LARGE_SIZES = [64, 48, 40]
+
+
+def icon_set(small, large, large_sizes=()):
+    """The drawn 32 and 16 maps and the others resampled from the nearest smaller drawn map, largest
+    first."""
+    return ([scaled(large, n) for n in large_sizes] + [large] +
+            [small if n == 16 else scaled(small, n) for n in SMALL_SIZES])
+
+
 def icons():
-    """File name -> the pixel maps of its images, largest first."""
+    """File name -> the pixel maps of its images, largest first. The tray shows the base icon and
+    the frames at the same size, so the frames' 32 x 32 images are drawn on the 32 x 32 base."""
+    frames = {
+        f"history{n}.ico": (overlay(CLIPBOARD_16, first_lines(TEXT_16, n)),
+                            overlay(CLIPBOARD_32, scaled(first_lines(TEXT_16, n), 32)))
+        for n in (1, 2, 3)
+    }
     return {
-        "quillmate.ico": [CLIPBOARD_32, CLIPBOARD_16],
-        "history1.ico": [overlay(CLIPBOARD_16, first_lines(TEXT_16, 1))],
-        "history2.ico": [overlay(CLIPBOARD_16, first_lines(TEXT_16, 2))],
-        "history3.ico": [overlay(CLIPBOARD_16, first_lines(TEXT_16, 3))],
-        "history_off.ico": [overlay(CLIPBOARD_16, PROHIBITION_16)],
+        "quillmate.ico": icon_set(CLIPBOARD_16, CLIPBOARD_32, LARGE_SIZES),
+        **{name: icon_set(*maps) for name, maps in frames.items()},
+        "history_off.ico": icon_set(overlay(CLIPBOARD_16, PROHIBITION_16),
+                                    overlay(CLIPBOARD_32, scaled(PROHIBITION_16, 32))),
     }
 
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every win64 test executable under Wine on a private Xvfb and prefix; prints each
-# executable's GoogleTest summary and exits non-zero on any failure.
+# Runs every win64 test executable under Wine on a private Xvfb and prefix, then the labels test
+# again in a prefix at 144 DPI; prints each run's GoogleTest summary and exits non-zero on any
+# failure.
 set -u
 . "$(dirname "$0")/lib.sh"
 
@@ -19,9 +20,8 @@ qm_wine_env
 logs=$QM_BUILD/test-logs
 mkdir -p "$logs"
 total_passed=0 total_failed=0
-for exe in "${exes[@]}"; do
-    name=$(basename "$exe" .exe)
-    out=$logs/$name.txt
+run_exe() {  # exe suite-name
+    local exe=$1 name=$2 out=$logs/$2.txt rc passed failed
     (cd "$tests_dir" && timeout 600 "$QM_WINE64" "$exe" </dev/null >"$out" 2>&1)
     rc=$?
     read -r passed failed < <(qm_gtest_counts "$out")
@@ -32,6 +32,23 @@ for exe in "${exes[@]}"; do
     total_passed=$((total_passed + passed))
     total_failed=$((total_failed + failed))
     qm_record "win64:$name" "$passed" "$failed"
+}
+
+export QM_EXPECT_DPI=96
+for exe in "${exes[@]}"; do
+    run_exe "$exe" "$(basename "$exe" .exe)"
 done
+
+# The labels once more at 150 %, in a prefix of their own whose LogPixels is 144.
+labels=$tests_dir/win_labels_test.exe
+if [ -f "$labels" ]; then
+    qm_stop_wine
+    started=$SECONDS
+    qm_wine_env "$QM_BUILD/win64/wineprefix-144dpi"
+    qm_wine_dpi 144
+    export QM_EXPECT_DPI=144
+    run_exe "$labels" win_labels_test-144dpi
+    echo "(the 144 DPI prefix and run took $((SECONDS - started)) s)"
+fi
 echo "win64: $total_passed passed, $total_failed failed"
 [ "$total_failed" -eq 0 ]

@@ -1,6 +1,7 @@
 """Takes the README's pictures from the real Quillmate.exe: starts it with a prepared history and
 registered texts, opens each menu and dialog as a user would, and writes each one cropped to its
-windows. Run by scripts/screenshots.sh, which provides the Xvfb and the Wine prefix."""
+windows; with --dpi other than 96 a few of them again, named for that DPI. Run by
+scripts/screenshots.sh, which provides the Xvfb and the Wine prefix of each DPI."""
 
 import argparse
 import os
@@ -34,7 +35,8 @@ PAD_TEXT = "議事録\n・日時：6月3日（月）14:00～15:00\n・場所：�
 # The settings the dialogs show: fixed, so that an unchanged dialog gives an unchanged picture
 # (all but the date preview, which shows the time of the run). Hotkeys are (modifiers << 8) | key
 # with MOD_ALT 1 and MOD_CONTROL 2: Ctrl+Alt+V, Ctrl+Alt+M and Ctrl+Alt+D. The two resizable
-# dialogs open at a size that shows their texts whole.
+# dialogs open at a size that shows their texts whole ({width} x {height} pixels at 96 DPI), the
+# search window taller.
 SETTINGS = """[Quillmate]
 ログフォルダ=C:\\Users\\Public\\Documents\\クリップボードログ
 [日時の書式]
@@ -45,14 +47,14 @@ SETTINGS = """[Quillmate]
 メニューを表示=845
 日時の取得=836
 [登録テキストの編集]
-幅=480
-高さ=260
+幅={width}
+高さ={height}
 [EDIT_PAD]
-幅=480
-高さ=260
+幅={width}
+高さ={height}
 [履歴の検索]
-幅=480
-高さ=360
+幅={width}
+高さ={search_height}
 """
 
 # Where the icon is clicked: menus open upwards from this point, tips appear below it.
@@ -69,9 +71,15 @@ def xdotool(*args):
     subprocess.run(["xdotool", *args], check=True, timeout=10)
 
 
+def settings_text(dpi):
+    """The settings file, the dialogs' sizes scaled to the prefix's DPI."""
+    return SETTINGS.format(width=480 * dpi // 96, height=260 * dpi // 96,
+                           search_height=360 * dpi // 96)
+
+
 class Shooter:
-    def __init__(self, q, out):
-        self.q, self.out = q, out
+    def __init__(self, q, out, suffix=""):
+        self.q, self.out, self.suffix = q, out, suffix
         self.taken, self.skipped = [], []
 
     def windows(self):
@@ -114,7 +122,9 @@ class Shooter:
         time.sleep(0.8)
 
     def save(self, name, rects):
-        """Writes the screen inside rects (window rectangles) on a transparent background."""
+        """Writes the screen inside rects (window rectangles) on a transparent background, as name
+        with the run's suffix before its extension."""
+        name = "%s%s%s" % (os.path.splitext(name)[0], self.suffix, os.path.splitext(name)[1])
         left = max(0, min(r[0] for r in rects))
         top = max(0, min(r[1] for r in rects))
         right = max(r[2] for r in rects)
@@ -210,6 +220,11 @@ def settings_dialog(s):
     dialog = s.open_dialog("settings-dialog.png", 40003, "設定の変更")
     if not dialog:
         return
+    if s.suffix:
+        # At high DPI the picture is of the labels: no tip over them.
+        s.save("settings-dialog.png", [dialog[1]])
+        s.close_all()
+        return
     # The mouse resting on the date format field shows what the date command would give now.
     field = s.q.driver("item-rect", "1035").stdout.split()
     if len(field) != 4:
@@ -262,6 +277,8 @@ def search_window(s):
 
 SHOTS = [text_menu, transform_popup, command_menu, about_box, settings_dialog, hotkey_dialog,
          registered_text_dialog, edit_pad, search_window]
+# At 150 % the pictures that show the most labels and texts.
+SHOTS_HIGH_DPI = [text_menu, settings_dialog, registered_text_dialog]
 
 
 def main():
@@ -270,6 +287,9 @@ def main():
     parser.add_argument("--driver", required=True)
     parser.add_argument("--wine", default=qm.Config.wine)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--dpi", type=int, default=96,
+                        help="the prefix's LogPixels; other than 96 takes the high-DPI set, "
+                             "named with -<dpi>dpi")
     parser.add_argument("names", nargs="*", help="only these shots (function names)")
     args = parser.parse_args()
     # Quillmate and the driver run in a folder of their own: paths must not be relative.
@@ -280,12 +300,13 @@ def main():
     q = Quillmate("shots")
     q.write("quillmate.use", records(reversed(REGISTERED)))
     q.write("quillmate.hst", records(HISTORY))
-    q.write("quillmate.ini", SETTINGS.replace("\n", "\r\n").encode(CP932))
-    s = Shooter(q, args.out)
+    q.write("quillmate.ini", settings_text(args.dpi).replace("\n", "\r\n").encode(CP932))
+    high = args.dpi != 96
+    s = Shooter(q, args.out, "-%ddpi" % args.dpi if high else "")
     failed = []
     try:
         q.start_empty()
-        for shot in SHOTS:
+        for shot in SHOTS_HIGH_DPI if high else SHOTS:
             if args.names and shot.__name__ not in args.names:
                 continue
             try:

@@ -15,16 +15,26 @@ cleanup() { qm_stop_wine; qm_stop_xvfb; }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 qm_start_xvfb || exit 1
-qm_wine_env "$QM_BUILD/shots-prefix"
-qm_wine_captions
-# Without the .exe association a fresh prefix's shell hands out the generic icon instead of the
-# program's own, in the captions and the about box.
-marker=$WINEPREFIX/.quillmate-exe-icon
-if [ ! -f "$marker" ]; then
-    "$QM_WINE64" reg add 'HKCR\.exe' /ve /d exefile /f >/dev/null 2>&1 </dev/null && : >"$marker" ||
-        { echo "cannot prepare the Wine prefix $WINEPREFIX" >&2; exit 1; }
-fi
 
-python3 "$QM_ROOT/scripts/screenshots.py" --exe "$QM_BUILD/win64/Quillmate.exe" \
-    --driver "$QM_BUILD/win64/qmdriver.exe" --wine "$QM_WINE64" \
-    --out "$QM_ROOT/docs/screenshots" "$@"
+# One run per DPI, each in a prefix of its own: 96 (100 %) takes every picture, 144 (150 %) the
+# ones with the most labels.
+status=0
+for dpi in 96 144; do
+    qm_stop_wine
+    prefix=$QM_BUILD/shots-prefix
+    [ "$dpi" -ne 96 ] && prefix=$QM_BUILD/shots-prefix-${dpi}dpi
+    qm_wine_env "$prefix"
+    qm_wine_captions
+    qm_wine_dpi "$dpi"
+    # Without the .exe association a fresh prefix's shell hands out the generic icon instead of
+    # the program's own, in the captions and the about box.
+    marker=$WINEPREFIX/.quillmate-exe-icon
+    if [ ! -f "$marker" ]; then
+        "$QM_WINE64" reg add 'HKCR\.exe' /ve /d exefile /f >/dev/null 2>&1 </dev/null &&
+            : >"$marker" || { echo "cannot prepare the Wine prefix $WINEPREFIX" >&2; exit 1; }
+    fi
+    python3 "$QM_ROOT/scripts/screenshots.py" --exe "$QM_BUILD/win64/Quillmate.exe" \
+        --driver "$QM_BUILD/win64/qmdriver.exe" --wine "$QM_WINE64" --dpi "$dpi" \
+        --out "$QM_ROOT/docs/screenshots" "$@" || status=1
+done
+exit $status

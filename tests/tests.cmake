@@ -48,10 +48,11 @@ if(QM_TREE STREQUAL "win64")
   target_link_libraries(barewindow PRIVATE user32 kernel32)
 endif()
 
-# The planted resource-meter DLL of the about box test, kept apart until the test plants it.
+# The planted DLL of the library-search tests, kept apart until a test plants it.
 if(TARGET win_about_test)
   add_library(planted_rsrc32 SHARED ${CMAKE_SOURCE_DIR}/tests/win/planted/rsrc32.cpp)
   set_target_properties(planted_rsrc32 PROPERTIES PREFIX "" OUTPUT_NAME rsrc32
                         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
   add_dependencies(win_about_test planted_rsrc32)
+  add_dependencies(win_toolsys_test planted_rsrc32)
 endif()

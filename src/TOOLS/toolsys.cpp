@@ -66,6 +66,13 @@ bool GetModuleFolder(char* buffer, size_t size) {
     return tooltext::MakeFolderPath(buffer, size, modulePath);
 }
 
+bool RestrictLibrarySearchToSystemFolder() {
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    auto setDirectories = reinterpret_cast<SetDirectories>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    return setDirectories && setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 HMODULE LoadSystemLibrary(const char* name) {
     char folder[MAX_PATH], path[MAX_PATH];
     UINT n = GetSystemDirectoryA(folder, sizeof folder);

@@ -28,6 +28,11 @@ bool BuildModuleSiblingPath(char* buffer, size_t size, const char* ext);
 // The executable's folder, without a trailing separator, case kept.
 bool GetModuleFolder(char* buffer, size_t size);
 
+// From now on a library loaded by bare name comes from the system folder only, never from the
+// executable's or the current folder, where the system can be told so (SetDefaultDllDirectories,
+// looked up at run time); false where it cannot.
+bool RestrictLibrarySearchToSystemFolder();
+
 // Loads a DLL of the system folder by its full path (by bare name, a DLL of that name beside
 // the executable or in the current folder would run); null when it is not there.
 HMODULE LoadSystemLibrary(const char* name);

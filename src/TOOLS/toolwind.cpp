@@ -1,6 +1,7 @@
 // Window toolkit: common dialog handling, anchored layout, placement memory, window geometry.
 #include "TOOLS/toolwind.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -31,6 +32,30 @@ void WritePlacementNumber(const char* section, const char* key, const char* path
     char text[16];
     tooltext::FormatBounded(text, sizeof text, "%d", value);
     WritePrivateProfileStringA(section, key, text, path);
+}
+
+ScreenArea ToArea(const RECT& r) {
+    return ScreenArea{r.left, r.top, r.right, r.bottom};
+}
+
+RECT ToRect(const ScreenArea& a) {
+    return RECT{a.left, a.top, a.right, a.bottom};
+}
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+        reinterpret_cast<std::vector<MonitorAreas>*>(list)->push_back(
+            MonitorAreas{ToArea(info.rcMonitor), ToArea(info.rcWork)});
+    }
+    return TRUE;
+}
+
+RECT WorkAreaUnderCursor() {
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    return ToRect(GetMonitorAt(cursor).work);
 }
 
 bool SetWindowPosition(HWND window, HWND insertAfter, int x, int y, int w, int h, UINT flags) {
@@ -65,7 +90,7 @@ void CenterWindowOnCursor(HWND window) {
     SIZE size = GetWindowSize(window);
     POINT cursor = {};
     GetCursorPos(&cursor);
-    RECT work = GetWorkArea();
+    RECT work = ToRect(GetMonitorAt(cursor).work);
     ScreenPoint origin = CenteredOnCursor(size.cx, size.cy, {cursor.x, cursor.y},
                                           {work.left, work.top, work.right, work.bottom});
     POINT point = {origin.x, origin.y};
@@ -191,7 +216,7 @@ void RestoreDialogPlacement(HWND dialog, const char* section, DialogPlacement de
     LoadDialogPlacement(section, placement);
     SetWindowTopmost(dialog, placement.alwaysOnTop);
     // A damaged or hand-edited size must not open the dialog unusably small or off the screen.
-    RECT work = GetWorkArea();
+    RECT work = WorkAreaUnderCursor();
     ResizeWindowTo(
         dialog, ClampPlacementSize(placement.width, state.minimumWidth, work.right - work.left),
         ClampPlacementSize(placement.height, state.minimumHeight, work.bottom - work.top));
@@ -271,14 +296,20 @@ RECT GetNormalWindowRect(HWND window) {
     return placement.rcNormalPosition;
 }
 
-RECT GetWorkArea() {
+std::vector<MonitorAreas> GetMonitorAreas() {
+    std::vector<MonitorAreas> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (!monitors.empty()) return monitors;
     RECT work = {};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    return work;
+    RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    monitors.push_back(MonitorAreas{ToArea(screen), ToArea(work)});
+    return monitors;
 }
 
-RECT GetScreenRect() {
-    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+MonitorAreas GetMonitorAt(POINT point) {
+    std::vector<MonitorAreas> monitors = GetMonitorAreas();
+    return monitors[MonitorNearestPoint(monitors.data(), monitors.size(), {point.x, point.y})];
 }
 
 int FindMaximizeItemPosition(HMENU menu) {
@@ -330,4 +361,11 @@ std::string CopyWindowText(HWND window) {
 
 void FocusDialogItem(HWND dialog, int id) {
     SetFocus(GetDlgItem(dialog, id));
+}
+
+bool InitDialogControls() {
+    // Buttons, edits, statics and list boxes; the hotkey fields; the history count's spin; tips.
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_STANDARD_CLASSES | ICC_HOTKEY_CLASS |
+                                                        ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
+    return InitCommonControlsEx(&classes) != FALSE;
 }

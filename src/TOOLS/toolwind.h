@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "TOOLS/toolwindrules.h"
 
@@ -24,7 +25,8 @@ void SetDialogIcons(HWND dialog);
 // Takes the icons SetDialogIcons gave back from the dialog and destroys them (on WM_DESTROY).
 void ReleaseDialogIcons(HWND dialog);
 
-// Centres the window on the mouse cursor inside the work area, size and Z order unchanged.
+// Centres the window on the mouse cursor inside the work area of the monitor under the cursor,
+// size and Z order unchanged.
 void CenterWindowOnCursor(HWND window);
 
 // A question or a refusal: MessageBeep with the box's icon bits, then the box.
@@ -80,8 +82,8 @@ void LoadDialogPlacement(const char* section, DialogPlacement& placement);
 void SaveDialogPlacement(HWND dialog, const char* section);
 
 // The opening steps after the dialog filled its controls: load the placement over defaults, set
-// the topmost state, resize (within the design size and the work area), centre on the cursor,
-// maximise when remembered so.
+// the topmost state, resize (within the design size and the work area of the monitor under the
+// cursor), centre on the cursor, maximise when remembered so.
 void RestoreDialogPlacement(HWND dialog, const char* section, DialogPlacement defaults,
                             const LayoutState& state);
 
@@ -105,8 +107,10 @@ bool SetWindowTopmost(HWND window, bool on);
 bool IsWindowTopmost(HWND window);
 
 RECT GetNormalWindowRect(HWND window);
-RECT GetWorkArea();
-RECT GetScreenRect();
+// Every display monitor with its work area; the primary screen alone when none can be listed.
+std::vector<MonitorAreas> GetMonitorAreas();
+// The monitor under the point, or the nearest one.
+MonitorAreas GetMonitorAt(POINT point);
 
 // Position of SC_MAXIMIZE in menu, or -1.
 int FindMaximizeItemPosition(HMENU menu);
@@ -129,3 +133,6 @@ bool IsCursorInClient(HWND window);
 std::string CopyWindowText(HWND window);
 
 void FocusDialogItem(HWND dialog, int id);
+
+// Registers the common-control classes the dialogs and tips use (version 6 under the manifest).
+bool InitDialogControls();

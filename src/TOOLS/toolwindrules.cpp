@@ -1,4 +1,4 @@
-// Anchored layout, centring and placement arithmetic of the dialog toolkit.
+// Anchored layout, the monitor of a point, centring and placement arithmetic of the dialog toolkit.
 #include "TOOLS/toolwindrules.h"
 
 #include <algorithm>
@@ -53,7 +53,38 @@ int CenteredAxis(int size, int cursor, int low, int high) {
     return start;
 }
 
+// How far value lies outside low..high-1 (0 inside).
+int64_t AxisGap(int value, int low, int high) {
+    if (value < low) return static_cast<int64_t>(low) - value;
+    if (value >= high) return static_cast<int64_t>(value) - (high - 1);
+    return 0;
+}
+
+int64_t SquaredDistance(const ScreenArea& area, ScreenPoint point) {
+    int64_t dx = AxisGap(point.x, area.left, area.right);
+    int64_t dy = AxisGap(point.y, area.top, area.bottom);
+    return dx * dx + dy * dy;
+}
+
 }  // namespace
+
+size_t MonitorNearestPoint(const MonitorAreas* monitors, size_t count, ScreenPoint point) {
+    size_t best = 0;
+    int64_t bestDistance = INT64_MAX;
+    for (size_t i = 0; i < count; ++i) {
+        int64_t distance = SquaredDistance(monitors[i].monitor, point);
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+ScreenPoint ClampIntoArea(ScreenPoint point, const ScreenArea& area) {
+    return ScreenPoint{std::max(area.left, std::min(point.x, area.right - 1)),
+                       std::max(area.top, std::min(point.y, area.bottom - 1))};
+}
 
 ScreenPoint CenteredOnCursor(int width, int height, ScreenPoint cursor, const ScreenArea& work) {
     return ScreenPoint{CenteredAxis(width, cursor.x, work.left, work.right),

@@ -1,5 +1,5 @@
-// Arithmetic of the dialog toolkit: anchored layout, centring in the work area and the placement
-// values of resizable dialogs. Pure: no platform calls.
+// Arithmetic of the dialog toolkit: anchored layout, the monitor of a point, centring in the work
+// area and the placement values of resizable dialogs. Pure: no platform calls.
 #pragma once
 
 #include <cstddef>
@@ -59,6 +59,21 @@ bool AnchorLayoutDelta(const LayoutState& state, unsigned sizeType, int newClien
 
 // Where a control goes for a client-size change of dx × dy.
 WindowBox AnchoredBox(const AnchorRule& rule, const WindowBox& box, int dx, int dy);
+
+// One display monitor: its whole rectangle and its work area (less the task bar), in virtual-screen
+// coordinates, where monitors left of or above the primary one have negative coordinates.
+struct MonitorAreas {
+    ScreenArea monitor;
+    ScreenArea work;
+};
+
+// The monitor a point belongs to, as Windows picks the nearest monitor: the first that holds the
+// point, else the one closest to it (a point left on a monitor that was unplugged lands on the
+// nearest remaining one). count must be at least 1.
+size_t MonitorNearestPoint(const MonitorAreas* monitors, size_t count, ScreenPoint point);
+
+// The point limited to left..right-1 and top..bottom-1.
+ScreenPoint ClampIntoArea(ScreenPoint point, const ScreenArea& area);
 
 // The top-left corner that centres a width × height window on the cursor, kept inside the work
 // area; a window larger than the work area starts at its left and top edges.

@@ -61,8 +61,33 @@ HICON LoadShellIcon(bool large) {
     return SHGetFileInfoA(path, 0, &info, sizeof info, flags) ? info.hIcon : nullptr;
 }
 
+template <typename F>
+F LibraryFunction(HMODULE library, const char* name) {
+    if (!library) return nullptr;
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// The version functions, from the system folder's library while the texts are read: imported
+// by name, a library of that name beside a portable executable would run in its place.
+struct VersionLibrary {
+    HMODULE library = LoadSystemLibrary("version.dll");
+    decltype(&GetFileVersionInfoSizeA) infoSize =
+        LibraryFunction<decltype(infoSize)>(library, "GetFileVersionInfoSizeA");
+    decltype(&GetFileVersionInfoA) info =
+        LibraryFunction<decltype(info)>(library, "GetFileVersionInfoA");
+    decltype(&VerQueryValueA) query = LibraryFunction<decltype(query)>(library, "VerQueryValueA");
+
+    VersionLibrary() = default;
+    VersionLibrary(const VersionLibrary&) = delete;
+    VersionLibrary& operator=(const VersionLibrary&) = delete;
+    ~VersionLibrary() {
+        if (library) FreeLibrary(library);
+    }
+};
+
 // One string of the version block; empty when missing.
-void ReadVersionValue(const void* block, DWORD translation, const char* key, char* value) {
+void ReadVersionValue(const VersionLibrary& version, const void* block, DWORD translation,
+                      const char* key, char* value) {
     char query[kTextSize];
     tooltext::FormatBounded(query, sizeof query, "\\StringFileInfo\\%04x%04x\\%s",
                             static_cast<unsigned>(translation & 0xFFFF),
@@ -70,7 +95,7 @@ void ReadVersionValue(const void* block, DWORD translation, const char* key, cha
     char* found = nullptr;
     UINT length = 0;
     value[0] = '\0';
-    if (VerQueryValueA(block, query, reinterpret_cast<void**>(&found), &length) && found)
+    if (version.query(block, query, reinterpret_cast<void**>(&found), &length) && found)
         tooltext::CopyBounded(value, kTextSize, found);
 }
 
@@ -79,22 +104,25 @@ void ShowVersionTexts(HWND dialog) {
     char path[kTextSize];
     DWORD n = GetModuleFileNameA(GetModuleHandleA(nullptr), path, sizeof path);
     if (n == 0 || n >= sizeof path) return;
+    VersionLibrary version;
+    if (!version.infoSize || !version.info || !version.query) return;
     DWORD unused = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &unused);
+    DWORD size = version.infoSize(path, &unused);
     if (size == 0) return;
     std::vector<char> block(size);
-    if (!GetFileVersionInfoA(path, 0, size, block.data())) return;
+    if (!version.info(path, 0, size, block.data())) return;
     DWORD* translation = nullptr;
     UINT length = 0;
-    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
-                        reinterpret_cast<void**>(&translation), &length) ||
+    if (!version.query(block.data(), "\\VarFileInfo\\Translation",
+                       reinterpret_cast<void**>(&translation), &length) ||
         !translation || length < sizeof(DWORD))
         return;
-    char name[kTextSize], version[kTextSize], text[kTextSize];
-    ReadVersionValue(block.data(), *translation, "ProductName", name);
-    if (name[0] == '\0') ReadVersionValue(block.data(), *translation, "FileDescription", name);
-    ReadVersionValue(block.data(), *translation, "ProductVersion", version);
-    tooltext::FormatBounded(text, sizeof text, "%s ver. %s", name, version);
+    char name[kTextSize], productVersion[kTextSize], text[kTextSize];
+    ReadVersionValue(version, block.data(), *translation, "ProductName", name);
+    if (name[0] == '\0')
+        ReadVersionValue(version, block.data(), *translation, "FileDescription", name);
+    ReadVersionValue(version, block.data(), *translation, "ProductVersion", productVersion);
+    tooltext::FormatBounded(text, sizeof text, "%s ver. %s", name, productVersion);
     SetDlgItemTextA(dialog, IDC_ABOUT_NAME, text);
     tooltext::FormatBounded(text, sizeof text, "%s について", name);
     SetWindowTextA(dialog, text);

@@ -1,6 +1,8 @@
 // The hidden main window: creation and teardown of the run, command dispatch, menu states.
 #include "app/mainwindow.h"
 
+#include <vector>
+
 #include "about/aboutbox.h"
 #include "app/appshell.h"
 #include "app/commands.h"
@@ -19,6 +21,7 @@
 #include "store/listsaver.h"
 #include "store/textstore.h"
 #include "TOOLS/toolsys.h"
+#include "TOOLS/toolwind.h"
 
 namespace {
 
@@ -175,6 +178,7 @@ void ClearHistoryCommand(HWND window) {
 }
 
 // The pad's modal loop may outlast the store (a quit meanwhile): it is looked up afterwards.
+// A text that cannot be stored (every text id taken) is told, not silently dropped.
 void RegisterTextCommand(HWND window) {
     // The pad opens with the clipboard's text in code-page bytes: registered unchanged, it keeps
     // its exact form.
@@ -183,7 +187,12 @@ void RegisterTextCommand(HWND window) {
     TextStore* store = GetTextStore(window);
     if (!text || !store) return;
     bool unchanged = !clip.bytes.empty() && *text == clip.bytes.data();
-    registerText(*store, text->c_str(), unchanged ? clip.exact : nullptr);
+    if (registerText(*store, text->c_str(), unchanged ? clip.exact : nullptr)) return;
+    BeepMessageBox(window,
+                   "テキストを登録できませんでした。\n"
+                   "テキストの数が上限に達しています。\n"
+                   "履歴をクリアしてから、もう一度登録してください。",
+                   "テキストの登録", MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
 }
 
 // On OK the registered texts were replaced: write their file (the store looked up afresh).
@@ -219,8 +228,8 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 POINT ClampStoredPopupPoint(HWND mainWindow) {
     MenuSettings& menu = GetAppSettings(mainWindow)->menu;
-    ClampPopupPoint(menu.menuX, menu.menuY, GetSystemMetrics(SM_CXSCREEN),
-                    GetSystemMetrics(SM_CYSCREEN));
+    std::vector<MonitorAreas> monitors = GetMonitorAreas();
+    ClampPopupPoint(menu.menuX, menu.menuY, monitors.data(), monitors.size());
     return POINT{menu.menuX, menu.menuY};
 }
 

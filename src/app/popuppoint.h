@@ -1,7 +1,10 @@
-// The point at which the popup menus open, kept on the primary screen. Pure.
+// The point at which the popup menus open, kept on a monitor. Pure.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-// x into 0..width-1 and y into 0..height-1.
-void ClampPopupPoint(int32_t& x, int32_t& y, int32_t screenWidth, int32_t screenHeight);
+#include "TOOLS/toolwindrules.h"
+
+// The point clamped into the monitor nearest to it (the one it is on, when it is on one).
+void ClampPopupPoint(int32_t& x, int32_t& y, const MonitorAreas* monitors, size_t count);

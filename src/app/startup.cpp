@@ -1,7 +1,6 @@
 // Process start: command line, path-copy mode, resident run and the single-instance rule.
 #include "app/startup.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -17,6 +16,7 @@
 #include "settings/hotkeysys.h"
 #include "settings/settingsfile.h"
 #include "TOOLS/toolsys.h"
+#include "TOOLS/toolwind.h"
 #include "TOOLS/tooltext.h"
 
 namespace {
@@ -35,10 +35,13 @@ struct Releaser {
 }  // namespace
 
 int RunQuillmate(HINSTANCE instance) {
+    // Before anything can load a library by name: a file planted beside a portable executable
+    // must never run inside it.
+    RestrictLibrarySearchToSystemFolder();
     ArgumentVector args;
     if (!SplitCommandLine(GetCommandLineA(), args)) return 1;
     for (int i = 0; i < args.argc; ++i) Trace("argv[%2d]=%s\r\n", i, args.argv[i]);
-    InitCommonControls();
+    InitDialogControls();
     CoInitialize(nullptr);
     int exitCode;
     if (args.argc <= 1)

@@ -38,9 +38,12 @@ struct IconState {
 
 IconState g_icon;
 
+// The system's small-icon size (16 at 100 %, 24 at 150 %): the resources hold an image of each
+// common size, so the shell shows one drawn for it rather than a stretched one.
 HICON LoadSmallIcon(int id) {
-    return static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, 0));
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), 0));
 }
 
 HWND FindTrayNotifyWindow() {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/appshell.h"
@@ -24,6 +25,9 @@ constexpr const char* kCaption = "登録テキストの編集";
 struct RegTextDialogState {
     LayoutState layout;
     HCURSOR noDropCursor;
+    // The registered texts when the dialog opened: any other text the store holds at the commit
+    // was registered meanwhile (a Shift-choice from the text menu) and must survive it.
+    std::unordered_set<std::string> openingTexts;
 };
 RegTextDialogState g_dialog = {};
 
@@ -141,14 +145,35 @@ void DeleteAllItems(HWND list) {
     for (int i = ItemCount(list) - 1; i >= 0; --i) DeleteItem(list, i);
 }
 
+// Texts registered while the dialog was open, newest first: they go above the list's texts, as
+// they would have been put at its top.
+std::vector<std::string> TextsRegisteredMeanwhile(const TextStore& store) {
+    std::vector<std::string> texts;
+    for (int i = 0, n = listCount(store, ListKind::RegisteredTexts); i < n; ++i) {
+        const char* text = textOfId(store, idAt(store, ListKind::RegisteredTexts, i));
+        if (text && !g_dialog.openingTexts.count(text)) texts.emplace_back(text);
+    }
+    return texts;
+}
+
+// A commit that cannot be stored (every text id taken) changes nothing and keeps the dialog
+// open with its list, so the user loses no edit.
 void OnCommit(HWND dialog) {
+    TextStore* store = static_cast<TextStore*>(GetPropA(dialog, PROP_DIALOGPARAM));
+    if (!store) return;
+    std::vector<std::string> rows = TextsRegisteredMeanwhile(*store);
     HWND list = List(dialog);
-    std::vector<std::string> rows;
     for (int i = 0, n = ItemCount(list); i < n; ++i) {
         if (const char* text = ItemText(list, i)) rows.emplace_back(text);
     }
-    if (TextStore* store = static_cast<TextStore*>(GetPropA(dialog, PROP_DIALOGPARAM)))
-        replaceRegisteredTexts(*store, rows);
+    if (!replaceRegisteredTexts(*store, rows)) {
+        BeepMessageBox(dialog,
+                       "登録テキストを変更できませんでした。\n"
+                       "テキストの数が上限に達しています。\n"
+                       "履歴をクリアしてから、もう一度OKを押してください。",
+                       kCaption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     EndDialog(dialog, IDOK);
 }
 
@@ -197,10 +222,13 @@ BOOL OnInitDialog(HWND dialog, TextStore* store) {
     HWND list = List(dialog);
     MakeDragListBox(list);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    g_dialog.openingTexts.clear();
     int count = listCount(*store, ListKind::RegisteredTexts);
     for (int i = 0; i < count; ++i) {
         const char* text = textOfId(*store, idAt(*store, ListKind::RegisteredTexts, i));
-        if (text) InsertItem(list, ItemCount(list), text);
+        if (!text) continue;
+        g_dialog.openingTexts.insert(text);
+        InsertItem(list, ItemCount(list), text);
     }
     if (ItemCount(list) > 0) SendMessageA(list, LB_SETCURSEL, 0, 0);
     UpdateButtons(dialog);
@@ -266,5 +294,6 @@ bool ShowRegisteredTextDialog(HWND mainWindow, TextStore& store) {
     SetPropA(mainWindow, PROP_DIALOG, nullptr);
     if (g_dialog.noDropCursor) DestroyCursor(g_dialog.noDropCursor);
     g_dialog.noDropCursor = nullptr;
+    g_dialog.openingTexts.clear();
     return result == IDOK;
 }

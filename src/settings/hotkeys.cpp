@@ -92,9 +92,14 @@ uint32_t SystemHotkeyModifiers(const Hotkey& hotkey) {
 }
 
 size_t FirstDuplicateHotkey(const Hotkey* hotkeys, size_t count) {
+    // Compared as the system registers them: two that differ only in the extended-key mark
+    // (Insert and numpad 0 with NumLock off) cannot both be registered.
+    auto registered = [](const Hotkey& h) {
+        return Hotkey{SystemHotkeyModifiers(h), h.virtualKey};
+    };
     for (size_t i = 0; i + 1 < count; ++i) {
         for (size_t j = i + 1; j < count; ++j) {
-            if (SameHotkey(hotkeys[i], hotkeys[j])) return i;
+            if (SameHotkey(registered(hotkeys[i]), registered(hotkeys[j]))) return i;
         }
     }
     return count;

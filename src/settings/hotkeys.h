@@ -63,5 +63,6 @@ uint32_t ControlValueFromHotkey(const Hotkey& hotkey);
 uint32_t SystemHotkeyModifiers(const Hotkey& hotkey);
 
 // Index of the first of the earliest pair (i < j, compared in order) holding the same
-// assignment; count when every assignment is different or empty.
+// assignment as the system registers it (the extended-key mark left out); count when every
+// assignment is different or empty.
 size_t FirstDuplicateHotkey(const Hotkey* hotkeys, size_t count);

@@ -128,9 +128,10 @@ bool ReadWholeFile(HANDLE file, std::string& bytes) {
     return true;
 }
 
-}  // namespace
-
-ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
+// Opens a list's file and hands it to read; Unreadable (traced) when it exists but could not be
+// opened or read whole.
+template <class Reader>
+ListFileLoad ReadListFile(TextStore& store, ListKind kind, const char* path, Reader read) {
     if (!path || !*path || listCount(store, kind) < 0) return ListFileLoad::Unreadable;
     ListFileLoad found = CheckListFile(path);
     if (found != ListFileLoad::Loaded) return found;
@@ -140,10 +141,16 @@ ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
         Trace("%s : cannot be opened (error %lu)\r\n", path, GetLastError());
         return ListFileLoad::Unreadable;
     }
-    bool readWell = ReadRecords(file, store, kind);
+    bool readWell = read(file, store, kind);
     if (!readWell) Trace("%s : read failed (error %lu)\r\n", path, GetLastError());
     CloseHandle(file);
     return readWell ? ListFileLoad::Loaded : ListFileLoad::Unreadable;
+}
+
+}  // namespace
+
+ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
+    return ReadListFile(store, kind, path, ReadRecords);
 }
 
 bool saveTextFile(const TextChain& chain, const char* path) {
@@ -152,24 +159,12 @@ bool saveTextFile(const TextChain& chain, const char* path) {
 }
 
 ListFileLoad loadExactFile(TextStore& store, ListKind kind, const char* path) {
-    if (!path || !*path || listCount(store, kind) < 0) return ListFileLoad::Unreadable;
-    ListFileLoad found = CheckListFile(path);
-    if (found != ListFileLoad::Loaded) return found;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        Trace("%s : cannot be opened (error %lu)\r\n", path, GetLastError());
-        return ListFileLoad::Unreadable;
-    }
-    std::string bytes;
-    bool readWell = ReadWholeFile(file, bytes);
-    CloseHandle(file);
-    if (!readWell) {
-        Trace("%s : read failed (error %lu)\r\n", path, GetLastError());
-        return ListFileLoad::Unreadable;
-    }
-    attachExactRecords(store, kind, bytes);
-    return ListFileLoad::Loaded;
+    return ReadListFile(store, kind, path, [](HANDLE file, TextStore& into, ListKind list) {
+        std::string bytes;
+        if (!ReadWholeFile(file, bytes)) return false;
+        attachExactRecords(into, list, bytes);
+        return true;
+    });
 }
 
 bool saveExactFile(const ExactSnapshot& records, const char* path) {

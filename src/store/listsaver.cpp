@@ -28,9 +28,12 @@ struct PendingSave {
 // Everything below is guarded by g_lock; the thread starts on the first queued write and then
 // waits for work for the rest of the run.
 CRITICAL_SECTION g_lock;
-HANDLE g_work = nullptr;   // auto-reset: something was queued
-HANDLE g_idle = nullptr;   // manual-reset: the queue is empty and no write is under way
-HANDLE g_hurry = nullptr;  // auto-reset: someone waits for the writes, so no pause
+HANDLE g_work = nullptr;  // auto-reset: something was queued
+HANDLE g_idle = nullptr;  // manual-reset: the queue is empty and no write is under way
+// Manual-reset, set exactly while someone waits for the writes: then no pause. A signal left
+// behind by a wait that met no pause would skip the pause of a later burst.
+HANDLE g_hurry = nullptr;
+int g_waiters = 0;
 std::vector<PendingSave> g_pending;
 bool g_started = false;
 
@@ -90,7 +93,7 @@ BOOL CALLBACK StartSaveThread(INIT_ONCE*, void*, void**) {
     InitializeCriticalSection(&g_lock);
     g_work = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     g_idle = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    g_hurry = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    g_hurry = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE thread = g_work && g_idle && g_hurry
                         ? CreateThread(nullptr, 0, SaveThread, nullptr, 0, nullptr)
                         : nullptr;
@@ -157,6 +160,11 @@ void queueExactSave(const TextChain& chain, const char* path) {
 
 void waitForListSaves() {
     if (!SaveThreadRunning()) return;
-    SetEvent(g_hurry);
+    {
+        Locked lock;
+        if (g_waiters++ == 0) SetEvent(g_hurry);
+    }
     WaitForSingleObject(g_idle, INFINITE);
+    Locked lock;
+    if (--g_waiters == 0) ResetEvent(g_hurry);
 }

@@ -281,19 +281,28 @@ void clearHistory(TextStore& store) {
 }
 
 bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows) {
-    // The editor works on code-page bytes: a row it left as it was keeps its exact form.
-    std::vector<std::pair<std::string, ExactText>> exactForms;
+    // The entries as they were, so that a replace that cannot be completed is undone whole.
+    TextChain before;
     try {
-        for (const auto& entry : store.registered.chain)
-            if (entry->exact) exactForms.emplace_back(entry->text, entry->exact);
+        before = store.registered.chain;
     } catch (const std::bad_alloc&) {
         return false;
     }
     clearList(store, ListKind::RegisteredTexts);
     bool allStored = true;
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        allStored = addText(store, ListKind::RegisteredTexts, row->c_str()) && allStored;
-    for (auto& [text, exact] : exactForms)
-        attachExactText(store, ListKind::RegisteredTexts, text, std::move(exact));
-    return allStored;
+    for (auto row = rows.rbegin(); row != rows.rend() && allStored; ++row)
+        allStored = addText(store, ListKind::RegisteredTexts, row->c_str());
+    if (allStored) {
+        // The editor works on code-page bytes: a row it left as it was keeps its exact form.
+        for (const auto& entry : before)
+            if (entry->exact)
+                attachExactText(store, ListKind::RegisteredTexts, entry->text, entry->exact);
+        return true;
+    }
+    // The old entries go back in their order, on the ids they freed (a save that holds them
+    // reads only their texts).
+    clearList(store, ListKind::RegisteredTexts);
+    for (auto& entry : before)
+        placeEntry(store, store.registered, ListKind::RegisteredTexts, std::move(entry));
+    return false;
 }

@@ -139,5 +139,6 @@ void clearHistory(TextStore& store);
 // Replaces the RegisteredTexts by rows, rows[0] ending at index 0; equal rows collapse into
 // one entry at the place of the topmost. A row equal to a text registered before keeps that
 // text's exact form. The caller saves the file afterwards. False when a row could not be stored
-// (the others are in place).
+// (every id taken, or no memory): the RegisteredTexts then hold their texts as before, in their
+// order.
 bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows);

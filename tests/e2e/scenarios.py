@@ -391,6 +391,25 @@ def registered_texts_reordered_by_alt_down(q):
     check_equal(q.quit(), 0, "exit code")
 
 
+@scenario
+def registered_while_the_editor_is_open_survives_its_ok(q):
+    q.write("quillmate.use", records("registered"))
+    q.start_empty()
+    copy_text("from history")
+    q.wait_file("quillmate.hst", records("from history"))
+    open_registered_texts(q)
+    # The text menu's command, as its hotkey sends it; Shift+Enter on the history text.
+    check(q.command(40056), "command 40056 posted")
+    time.sleep(1.0)
+    q.driver("keys", "down,down,shift+return")
+    both = records("registered", "from history")
+    check_equal(q.wait_file("quillmate.use", both), both, ".use after the Shift-choice")
+    check_equal(q.driver("dialog-command", REGEDIT, "1").returncode, 0, "OK posted")
+    check_equal(q.driver("wait-dialog-gone", REGEDIT, "10000").returncode, 0, "closed by OK")
+    check_equal(q.quit(), 0, "exit code")
+    check_equal(q.read("quillmate.use"), both, ".use after the editor's OK and the quit")
+
+
 SETTINGS = "設定の変更"
 HOTKEYS = "ホットキーの設定"
 

@@ -78,4 +78,14 @@ TEST(HotkeyCodec, FileAndControlEncodings) {
     EXPECT_FALSE(SameHotkey(Hotkey{0, 0}, Hotkey{0, 0})) << "empty slots never conflict";
 }
 
+// The dialog's check: Ctrl+Alt+Insert (extended) and Ctrl+Alt+numpad 0 with NumLock off are one
+// hotkey to the system.
+TEST(HotkeyDuplicates, TheExtendedKeyMarkDoesNotTellTwoHotkeysApart) {
+    const uint32_t ctrlAlt = kHotkeyModControl | kHotkeyModAlt;
+    const Hotkey rows[] = {{0, 0}, {ctrlAlt | kHotkeyModExtended, 0x2D}, {ctrlAlt, 0x2E},
+                           {ctrlAlt, 0x2D}};
+    EXPECT_EQ(FirstDuplicateHotkey(rows, 4), 1u);
+    EXPECT_EQ(FirstDuplicateHotkey(rows, 3), 3u);
+}
+
 }  // namespace

@@ -34,20 +34,21 @@ TEST(IconTip, SkipsControlBytesAndCutsWithoutSplitting) {
     }
 }
 
-TEST(PopupPoint, ClampsIntoTheScreen) {
+TEST(PopupPoint, ClampsIntoTheOnlyScreen) {
+    const MonitorAreas screen = {{0, 0, 1920, 1080}, {0, 0, 1920, 1040}};
     struct Case {
         int32_t x, y, expectedX, expectedY;
     };
     const Case cases[] = {
         {5000, -20, 1919, 0},
         {0, 0, 0, 0},
-        {1919, 1079, 1919, 1079},
+        {1919, 1079, 1919, 1079},  // the whole screen, not the work area
         {1920, 1080, 1919, 1079},
         {-1, 500, 0, 500},
     };
     for (const Case& c : cases) {
         int32_t x = c.x, y = c.y;
-        ClampPopupPoint(x, y, 1920, 1080);
+        ClampPopupPoint(x, y, &screen, 1);
         EXPECT_EQ(x, c.expectedX);
         EXPECT_EQ(y, c.expectedY);
     }

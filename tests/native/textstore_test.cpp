@@ -125,4 +125,18 @@ TEST(TextStore, ReplacedRegisteredTextsCollapseAtTheTopmostRow) {
     EXPECT_FALSE(isHistoryId(store, 4098));
 }
 
+// With every id taken, a replace that needs one more id changes nothing at all.
+TEST(TextStore, AReplaceThatCannotBeStoredLeavesTheRegisteredTextsAsTheyWere) {
+    TextStore store;
+    for (const char* text : {"c", "b", "a"}) registerText(store, text);
+    for (int i = 3; i < kTextIdCount; ++i) addText(store, kHistory, std::to_string(i).c_str());
+    ASSERT_EQ(allocateTextId(store.pool), -1);
+    EXPECT_FALSE(replaceRegisteredTexts(store, {"a", "b", "c", "x"}));
+    Rows texts = rowsOf(store, kRegistered);
+    for (auto& row : texts) row.first = 0;  // ids may change, the texts and their order may not
+    EXPECT_EQ(texts, (Rows{{0, "a"}, {0, "b"}, {0, "c"}}));
+    EXPECT_TRUE(replaceRegisteredTexts(store, {"x", "a", "c"}));
+    EXPECT_EQ(rowsOf(store, kRegistered).size(), 3u);
+}
+
 }  // namespace

@@ -1,9 +1,13 @@
-// Anchored layout, centring in the work area and placement values of the dialog toolkit.
+// Anchored layout, centring in the work area, the monitor of a point and placement values of the
+// dialog toolkit.
 #include "TOOLS/toolwindrules.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
+
+#include "app/popuppoint.h"
 
 namespace {
 
@@ -109,6 +113,65 @@ TEST(DialogPlacement, NumbersAreReadLikeScanfAndDamagedSizesAreClamped) {
         EXPECT_EQ(ClampPlacementSize(s.stored, 300, 1280), s.expected) << s.stored;
     }
     EXPECT_EQ(ClampPlacementSize(100, 900, 800), 900) << "the design size wins on a small screen";
+}
+
+// Two monitors in each layout, the primary first as Windows lists it: its task bar at its foot.
+const MonitorAreas kPrimary = {{0, 0, 1920, 1080}, {0, 0, 1920, 1040}};
+const MonitorAreas kRight = {{1920, 0, 4480, 1440}, {1920, 0, 4480, 1400}};
+const MonitorAreas kLeft = {{-1280, 0, 0, 1024}, {-1280, 0, 0, 984}};
+const MonitorAreas kAbove = {{0, -1200, 1920, 0}, {0, -1200, 1920, -40}};
+
+TEST(Monitors, MenusAndDialogsOpenOnTheMonitorOfTheirPoint) {
+    struct Case {
+        const char* what;
+        std::vector<MonitorAreas> layout;
+        ScreenPoint point;
+        size_t monitor;
+        ScreenPoint popup;   // the clamped popup point
+        ScreenPoint dialog;  // where an 800 x 600 dialog opens with the cursor at point
+    } cases[] = {
+        {"right, below the primary's foot",
+         {kPrimary, kRight},
+         {3000, 1300},
+         1,
+         {3000, 1300},
+         {2600, 800}},
+        {"right, its first column", {kPrimary, kRight}, {1920, 0}, 1, {1920, 0}, {1920, 0}},
+        {"in the gap beside the right one",
+         {kPrimary, kRight},
+         {1000, 1300},
+         0,
+         {1000, 1079},
+         {600, 440}},
+        {"left, negative x", {kPrimary, kLeft}, {-500, 700}, 1, {-500, 700}, {-900, 384}},
+        {"far beyond the left one", {kPrimary, kLeft}, {-5000, -20}, 1, {-1280, 0}, {-1280, 0}},
+        {"above, negative y", {kPrimary, kAbove}, {800, -600}, 1, {800, -600}, {400, -900}},
+        {"above, just over the primary", {kPrimary, kAbove}, {100, -1}, 1, {100, -1}, {0, -640}},
+        {"unplugged right one, primary left",
+         {kPrimary},
+         {3000, 1300},
+         0,
+         {1919, 1079},
+         {1120, 440}},
+        {"unplugged right one, left one kept",
+         {kPrimary, kLeft},
+         {3000, 500},
+         0,
+         {1919, 500},
+         {1120, 200}},
+    };
+    for (const Case& c : cases) {
+        const MonitorAreas* layout = c.layout.data();
+        size_t chosen = MonitorNearestPoint(layout, c.layout.size(), c.point);
+        EXPECT_EQ(chosen, c.monitor) << c.what;
+        int32_t x = c.point.x, y = c.point.y;
+        ClampPopupPoint(x, y, layout, c.layout.size());
+        EXPECT_EQ(x, c.popup.x) << c.what;
+        EXPECT_EQ(y, c.popup.y) << c.what;
+        ScreenPoint dialog = CenteredOnCursor(800, 600, c.point, layout[chosen].work);
+        EXPECT_EQ(dialog.x, c.dialog.x) << c.what;
+        EXPECT_EQ(dialog.y, c.dialog.y) << c.what;
+    }
 }
 
 }  // namespace

@@ -101,21 +101,13 @@ TEST(AboutBox, ShowsVersionTextsAndFitsTheWidestLine) {
     EXPECT_TRUE(ThreadDialogs().empty());
 }
 
-std::string ModuleFolder() {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder = path;
-    return folder.substr(0, folder.rfind('\\'));
-}
-
 TEST(AboutBox, PlantedResourceMeterBesideTheExecutableIsNotLoaded) {
-    std::string planted = ModuleFolder() + "\\rsrc32.dll";
-    ASSERT_TRUE(
-        CopyFileA((ModuleFolder() + "\\planted\\rsrc32.dll").c_str(), planted.c_str(), FALSE));
-    SetCurrentDirectoryA(ModuleFolder().c_str());
+    std::string planted = testenv::PlantLibrary("rsrc32.dll");
+    ASSERT_FALSE(planted.empty());
+    SetCurrentDirectoryA(planted.substr(0, planted.rfind('\\')).c_str());
     std::string resources = "unread";
     RunAboutBox("x", [&](HWND dialog) { resources = ItemText(dialog, IDC_ABOUT_RESOURCES); });
-    EXPECT_EQ(GetModuleHandleA("rsrc32.dll"), nullptr);
+    EXPECT_FALSE(testenv::PlantedLibraryWasLoaded());
     EXPECT_EQ(resources, "");  // the system folder has no resource meter under Wine
     DeleteFileA(planted.c_str());
 }

@@ -100,6 +100,8 @@ TEST_F(HotkeyDialog, OkStoresTheControlsWritesTheSectionAndRegistersAgain) {
 TEST_F(HotkeyDialog, DuplicatesAreRefusedAndTheCloseQuestionAnswersLikeOkOrCancel) {
     const char* duplicate = "ホットキーが重複しています。\n異なるホットキーを割り当ててください。";
     const char* question = "保存しますか？";
+    settings.hotkeys.slots[3] = DecodeHotkey(854);  // Ctrl+Alt+V on "テキストの登録"
+    RegisterAllHotkeys(owner, settings.hotkeys);
     HWND focusAfterRefusal = nullptr;
     HWND ipField = nullptr;
     auto close = [&] {
@@ -128,7 +130,9 @@ TEST_F(HotkeyDialog, DuplicatesAreRefusedAndTheCloseQuestionAnswersLikeOkOrCance
                     Answer(question, IDNO)});
     EXPECT_EQ(result, FALSE) << "No acts as Cancel";
     EXPECT_EQ(focusAfterRefusal, ipField) << "the first of the pair in the control table";
-    for (const Hotkey& slot : settings.hotkeys.slots) EXPECT_TRUE(IsEmptyHotkey(slot));
+    for (size_t slot = 0; slot < kHotkeySlotCount; ++slot)
+        EXPECT_EQ(EncodeHotkey(settings.hotkeys.slots[slot]), slot == 3 ? 854 : 0) << slot;
+    EXPECT_FALSE(CombinationFree(MOD_CONTROL | MOD_ALT, 'V')) << "registered again after Cancel";
     EXPECT_FALSE(testenv::FileExists(ini)) << "Cancel writes nothing";
 }
 

@@ -105,4 +105,34 @@ TEST_F(ListFileTest, AQueuedSaveWritesItsSnapshotAndABurstEndsWithTheNewestList)
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"quillmate.hst"});
 }
 
+// A wait that found nothing to hurry leaves no hurry behind: a later burst still pauses between
+// its writes. A write queued while another one is under way waits at least 50 ms after it.
+TEST_F(ListFileTest, AWaitWithNothingQueuedLeavesTheNextBurstItsPause) {
+    constexpr double kShortestPauseMs = 50;
+    bool measured = false;
+    // The second write must be queued before the first one ends, or there is no burst: when the
+    // first file is already there, the round tells nothing and another is tried.
+    for (int round = 0; round < 20 && !measured; ++round) {
+        const std::string first = folder.file(("first" + std::to_string(round)).c_str());
+        const std::string second = folder.file(("second" + std::to_string(round)).c_str());
+        waitForListSaves();
+        queueListSave(store.history.chain, first.c_str());
+        queueListSave(store.history.chain, second.c_str());
+        LARGE_INTEGER frequency, queued, now;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&queued);
+        if (testenv::FileExists(first)) {
+            waitForListSaves();
+            continue;
+        }
+        measured = true;
+        while (!testenv::FileExists(second)) Sleep(1);  // polled: a wait would hurry the writes
+        QueryPerformanceCounter(&now);
+        double waitedMs = 1000.0 * static_cast<double>(now.QuadPart - queued.QuadPart) /
+                          static_cast<double>(frequency.QuadPart);
+        EXPECT_GE(waitedMs, kShortestPauseMs - 10) << "round " << round;
+    }
+    EXPECT_TRUE(measured) << "no round queued the second write during the first";
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,11 +15,13 @@
 #include "app/trayicon.h"
 #include "clipboard/capturerules.h"
 #include "clipboard/viewerchain.h"
+#include "editpad/editpad.h"
 #include "resource.h"
 #include "settings/appsettings.h"
 #include "settings/settingsfile.h"
 #include "store/listsaver.h"
 #include "store/textstore.h"
+#include "support/dialogdriver.h"
 #include "support/testenv.h"
 #include "TOOLS/toolsys.h"
 
@@ -118,6 +121,26 @@ TEST_F(MainWindowTest, RegisteredTextStaysOutOfTheHistory) {
     Copy("kept");
     EXPECT_TRUE(History().empty());
     EXPECT_EQ(testenv::ReadFileBytes(folder_.file("quillmate.use")), std::string("kept\0", 5));
+}
+
+// With every text id taken, a text confirmed in the pad cannot be registered: the user is
+// told, and no file is written.
+TEST_F(MainWindowTest, ARegistrationThatCannotBeStoredIsTold) {
+    Start();
+    for (int i = 0; i < kTextIdCount; ++i)
+        addText(Store(), ListKind::History, std::to_string(i).c_str());
+    SetEditPadTestHook([](HWND, const char*) { return std::optional<std::string>("x"); });
+    std::string box;
+    {
+        testenv::BoxAnswerer answerer(window_);
+        SendMessageA(window_, WM_COMMAND, IDM_REGISTER_TEXT, 0);
+        box = answerer.text();
+    }
+    SetEditPadTestHook(nullptr);
+    EXPECT_NE(box.find("テキストを登録できませんでした。"), std::string::npos) << box;
+    EXPECT_FALSE(isRegistered(Store(), "x"));
+    waitForListSaves();
+    EXPECT_FALSE(testenv::FileExists(folder_.file("quillmate.use")));
 }
 
 TEST_F(MainWindowTest, HistoryOffRecordsNothingAndFlipsIconAndCheckMark) {
@@ -367,8 +390,10 @@ TEST_F(MainWindowTest, EachChangeWhileTheClipboardIsHeldGetsItsOwnRetries) {
 TEST_F(MainWindowTest, AListFileThatCouldNotBeReadIsNeverOverwritten) {
     const std::string use = folder_.file("quillmate.use");
     const std::string hst = folder_.file("quillmate.hst");
+    const std::string exact = folder_.file("quillmate.hsu");  // readable, but its list is not
     ASSERT_TRUE(testenv::WriteFileBytes(use, std::string("mine\0", 5)));
     ASSERT_TRUE(testenv::WriteFileBytes(hst, std::string("seen\0", 5)));
+    ASSERT_TRUE(testenv::WriteFileBytes(exact, "forms of seen texts"));
     HANDLE locks[2];
     int i = 0;
     for (const std::string& path : {use, hst}) {
@@ -385,6 +410,7 @@ TEST_F(MainWindowTest, AListFileThatCouldNotBeReadIsNeverOverwritten) {
     ASSERT_FALSE(IsWindow(window_));
     EXPECT_EQ(testenv::ReadFileBytes(use), std::string("mine\0", 5));
     EXPECT_EQ(testenv::ReadFileBytes(hst), std::string("seen\0", 5));
+    EXPECT_EQ(testenv::ReadFileBytes(exact), "forms of seen texts");
 }
 
 TEST_F(MainWindowTest, HotkeyRunsItsCommand) {
@@ -465,8 +491,8 @@ TEST_F(MainWindowTest, ExactTextsSurviveARestartBesideTheirOwnBytesOnly) {
     Quit();
     ASSERT_TRUE(testenv::FileExists(exactFile));
     // An older program rewrote the history without the first text.
-    ASSERT_TRUE(testenv::WriteFileBytes(
-        folder_.file("quillmate.hst"), AnsiFromWide(kept) + '\0' + AnsiFromWide(gone) + "x" + '\0'));
+    const std::string rewritten = AnsiFromWide(kept) + '\0' + AnsiFromWide(gone) + "x" + '\0';
+    ASSERT_TRUE(testenv::WriteFileBytes(folder_.file("quillmate.hst"), rewritten));
     ClearClipboard(nullptr);  // the join would record the last copy again
     Start();
     ASSERT_EQ(listCount(Store(), ListKind::History), 2);
@@ -479,6 +505,26 @@ TEST_F(MainWindowTest, ExactTextsSurviveARestartBesideTheirOwnBytesOnly) {
     std::vector<char> unicode = ReadClipboardFormat(nullptr, CF_UNICODETEXT);
     ASSERT_GE(unicode.size(), 2u);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(unicode.data())), kept);
+}
+
+// The pad shows code-page bytes: a text registered from it unchanged keeps its exact form, a
+// changed one is what the pad held.
+TEST_F(MainWindowTest, PadRegistrationKeepsTheExactFormOfAnUnchangedText) {
+    Start();
+    const std::u16string exact = u"caf\u00E9";
+    std::string answer;
+    SetEditPadTestHook([&answer](HWND, const char*) { return std::optional<std::string>(answer); });
+    const auto registerThroughPad = [&](const std::string& padText) {
+        CopyUnicode(exact);
+        answer = padText;
+        SendMessageA(window_, WM_COMMAND, IDM_REGISTER_TEXT, 0);
+        return exactTextOfId(Store(), idAt(Store(), ListKind::RegisteredTexts, 0));
+    };
+    const std::u16string* kept = registerThroughPad(AnsiFromWide(exact));
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(*kept, exact);
+    EXPECT_EQ(registerThroughPad(AnsiFromWide(exact) + "!"), nullptr);
+    SetEditPadTestHook(nullptr);
 }
 
 }  // namespace

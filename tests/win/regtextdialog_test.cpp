@@ -13,6 +13,7 @@
 #include "regedit/regtextdialog.h"
 #include "resource.h"
 #include "store/textstore.h"
+#include "support/dialogdriver.h"
 #include "support/testenv.h"
 
 namespace {
@@ -213,6 +214,50 @@ TEST_F(RegTextDialog, KeysOnTheListAndAltDownThenOk) {
     ASSERT_EQ(pads.size(), 1u);
     EXPECT_EQ(pads[0].initialText, std::optional<std::string>("b"));
     EXPECT_EQ(Registered(), (std::vector<std::string>{"c", "d"}));
+}
+
+// A Shift-choice from the text menu while the dialog is open registers a text the dialog's list
+// does not hold: OK keeps it, and what the user deleted in the dialog stays deleted.
+TEST_F(RegTextDialog, TextsRegisteredWhileOpenSurviveOkAndDeletedOnesStayDeleted) {
+    Register({"kept", "deleted"});
+    bool confirmed = Run([&](HWND dialog) {
+        SendMessageA(ListOf(dialog), LB_SETCURSEL, 1, 0);
+        Click(dialog, IDC_REGTEXT_DELETE);
+        registerText(*store, "meanwhile");
+        registerText(*store, "deleted");  // registered all along: not a new registration
+        Click(dialog, IDOK);
+    });
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(Registered(), (std::vector<std::string>{"meanwhile", "kept"}));
+}
+
+// With every text id taken, OK cannot store an added text: the user is told, the dialog stays
+// open with its list, and the registered texts are as they were.
+TEST_F(RegTextDialog, ACommitThatCannotBeStoredIsToldAndKeepsTheDialogOpen) {
+    Register({"one", "two"});
+    for (int i = 2; i < kTextIdCount; ++i)
+        addText(*store, ListKind::History, std::to_string(i).c_str());
+    answers = {std::string("x")};
+    std::string box;
+    std::vector<std::string> shownAfterOk, registeredAfterOk;
+    bool openAfterOk = false;
+    bool confirmed = Run([&](HWND dialog) {
+        Click(dialog, IDC_REGTEXT_ADD);
+        {
+            testenv::BoxAnswerer answerer(dialog);
+            Click(dialog, IDOK);
+            box = answerer.text();
+        }
+        openAfterOk = IsWindowVisible(dialog) != FALSE;
+        shownAfterOk = Shown(dialog);
+        registeredAfterOk = Registered();
+        Click(dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(confirmed) << "the caller writes the file only after a commit";
+    EXPECT_NE(box.find("登録テキストを変更できませんでした。"), std::string::npos) << box;
+    EXPECT_TRUE(openAfterOk);
+    EXPECT_EQ(shownAfterOk, (std::vector<std::string>{"x", "one", "two"}));
+    EXPECT_EQ(registeredAfterOk, (std::vector<std::string>{"one", "two"}));
 }
 
 TEST_F(RegTextDialog, DragBelowTheLastAndDuplicatesCollapseOnCommit) {

@@ -32,13 +32,24 @@ std::string FieldText(HWND dialog, int id) {
     return text;
 }
 
-// The tip text the dialog gives for the date-format field, as the tooltip would ask for it.
+// The dialog's tooltip control, or null.
+HWND TipsOf(HWND dialog) {
+    HWND tips = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
+    while (tips && GetWindow(tips, GW_OWNER) != dialog)
+        tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr);
+    return tips;
+}
+
+// The tip text of the date-format field, which the tooltip itself asks the dialog for.
 std::string DateTip(HWND dialog) {
-    NMTTDISPINFOA info = {};
-    info.hdr.code = TTN_GETDISPINFOA;
-    info.hdr.idFrom = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, IDC_SETTINGS_DATE_FORMAT));
-    SendMessageA(dialog, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-    return info.lpszText ? info.lpszText : "";
+    char text[1024] = "";
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = dialog;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, IDC_SETTINGS_DATE_FORMAT));
+    tool.lpszText = text;
+    SendMessageA(TipsOf(dialog), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return text;
 }
 
 std::string Today() {
@@ -84,10 +95,7 @@ TEST_F(SettingsDialog, OkStoresEveryFieldAndTheFileHoldsThemAtOnce) {
              EXPECT_EQ(FieldText(dialog, IDC_SETTINGS_DATE_FORMAT), settings.dateFormat);
              EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SETTINGS_REGISTERED_ON_TOP), BST_CHECKED);
              EXPECT_FALSE(ShowSettingsDialog(owner, settings)) << "the open one comes forward";
-             HWND tips = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
-             while (tips && GetWindow(tips, GW_OWNER) != dialog) {
-                 tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr);
-             }
+             HWND tips = TipsOf(dialog);
              EXPECT_EQ(tips ? SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0) : 0, 4);
              // The preview follows the pattern as typed, before OK.
              SetDlgItemTextA(dialog, IDC_SETTINGS_DATE_FORMAT, "%04Y/%02m/%02d");
@@ -197,8 +205,9 @@ TEST_F(SettingsDialog, DeleteMovesTheHistoryFileAwayOnlyWhenConfirmed) {
     EXPECT_FALSE(testenv::FileExists(hst));
 }
 
-TEST_F(SettingsDialog, TheBrowserOpensOnTheFieldsFolderAndCancelKeepsTheRecord) {
+TEST_F(SettingsDialog, TheBrowserOpensOnTheFieldsFolderItsPickFillsItAndCancelKeepsTheRecord) {
     const std::string before = settings.log.logFolder;
+    const std::string parent = folder.path().substr(0, folder.path().rfind('\\'));
     std::string chosen;
     constexpr DWORD kBrowserWalkMs = 8000;
     DWORD opened = 0;
@@ -226,8 +235,16 @@ TEST_F(SettingsDialog, TheBrowserOpensOnTheFieldsFolderAndCancelKeepsTheRecord) 
              }
              return false;
          },
+         // Another folder than the one it opened on is picked: its parent, chosen in the tree.
          [&] {
-             PostMessageA(FindMessageBox(dialog), WM_COMMAND, IDOK, 0);
+             HWND tree = FindWindowExA(FindMessageBox(dialog), nullptr, WC_TREEVIEWA, nullptr);
+             TreeView_SelectItem(tree, TreeView_GetParent(tree, TreeView_GetSelection(tree)));
+             return true;
+         },
+         [&] {
+             HWND browser = FindMessageBox(dialog);
+             if (SelectedFolderName(browser) != FolderName(parent)) return false;
+             PostMessageA(browser, WM_COMMAND, IDOK, 0);
              return true;
          },
          BoxGone(),
@@ -237,8 +254,8 @@ TEST_F(SettingsDialog, TheBrowserOpensOnTheFieldsFolderAndCancelKeepsTheRecord) 
              return true;
          }});
     EXPECT_EQ(result, FALSE);
-    EXPECT_EQ(lstrcmpiA(chosen.c_str(), folder.path().c_str()), 0)
-        << chosen << " chosen, opened on " << folder.path();
+    EXPECT_EQ(lstrcmpiA(chosen.c_str(), parent.c_str()), 0)
+        << chosen << " in the field, " << parent << " picked";
     EXPECT_EQ(before, settings.log.logFolder) << "Cancel leaves the record alone";
 }
 

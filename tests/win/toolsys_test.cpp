@@ -29,6 +29,22 @@ TEST(ModulePaths, RealModulePathWithoutOverride) {
     EXPECT_EQ(p.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), std::string::npos);
 }
 
+// Once restricted, a library planted beside the executable is not loaded by its bare name, and
+// the system folder's libraries still load by their full path.
+TEST(LibrarySearch, APlantedLibraryIsNotLoadedByNameOnceRestricted) {
+    std::string planted = testenv::PlantLibrary("qmplanted.dll");
+    ASSERT_FALSE(planted.empty());
+    SetCurrentDirectoryA(planted.substr(0, planted.rfind('\\')).c_str());
+    EXPECT_TRUE(RestrictLibrarySearchToSystemFolder());
+    HMODULE loaded = LoadLibraryA("qmplanted.dll");
+    if (loaded) FreeLibrary(loaded);
+    EXPECT_FALSE(testenv::PlantedLibraryWasLoaded());
+    HMODULE system = LoadSystemLibrary("version.dll");
+    EXPECT_NE(system, nullptr);
+    if (system) FreeLibrary(system);
+    DeleteFileA(planted.c_str());
+}
+
 TEST(Clipboard, TextRoundTripsByteForByte) {
     const char* texts[] = {"", "alpha", "表示～ｸ\r\nline 2"};
     for (const char* text : texts) {

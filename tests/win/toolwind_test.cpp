@@ -106,7 +106,9 @@ TEST_F(ResizableWindow, PlacementRoundTripsAndDamagedSizesAreClamped) {
     EXPECT_EQ(loaded.width, 500);
     EXPECT_EQ(loaded.height, 350);
 
-    RECT work = GetWorkArea();
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    const ScreenArea work = GetMonitorAt(cursor).work;
     const struct {
         const char* width;
         const char* height;

@@ -122,6 +122,34 @@ std::string ChildTexts(HWND window) {
     return all;
 }
 
+namespace {
+
+HWND g_boxOwner = nullptr;
+std::string g_boxText;
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = FindMessageBox(g_boxOwner);
+    if (!box) return;
+    g_boxText = ChildTexts(box);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+}  // namespace
+
+BoxAnswerer::BoxAnswerer(HWND owner) {
+    g_boxOwner = owner;
+    g_boxText.clear();
+    timer_ = SetTimer(nullptr, 0, 50, AnswerBox);
+}
+
+BoxAnswerer::~BoxAnswerer() {
+    KillTimer(nullptr, timer_);
+}
+
+const std::string& BoxAnswerer::text() const {
+    return g_boxText;
+}
+
 void ClickButton(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }

@@ -35,6 +35,20 @@ std::string ChildTexts(HWND window);
 // Posts a click on the dialog's button id.
 void ClickButton(HWND dialog, int id);
 
+// While it lives, answers with OK every message box that owner shows, from a thread timer (so
+// also inside a handler that sent the command); text() holds the texts of the last one.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(HWND owner);
+    ~BoxAnswerer();
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+    const std::string& text() const;
+
+private:
+    UINT_PTR timer_;
+};
+
 // A dialog test: a private module folder, default settings, and a hidden window standing in for
 // the main window (it carries the settings as PROP_APPINFO and owns the dialog).
 class DialogFixture : public testing::Test {

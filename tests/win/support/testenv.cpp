@@ -87,6 +87,21 @@ std::map<std::string, std::string> ReadTree(const std::string& folder) {
     return files;
 }
 
+std::string PlantLibrary(const char* name) {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    if (n == 0 || n >= sizeof path) return "";
+    std::string folder(path);
+    folder.resize(folder.rfind('\\'));
+    std::string planted = folder + "\\" + name;
+    bool copied = CopyFileA((folder + "\\planted\\rsrc32.dll").c_str(), planted.c_str(), FALSE);
+    return copied ? planted : "";
+}
+
+bool PlantedLibraryWasLoaded() {
+    return GetEnvironmentVariableA("QM_PLANTED_LIBRARY_LOADED", nullptr, 0) != 0;
+}
+
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

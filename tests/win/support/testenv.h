@@ -33,6 +33,13 @@ bool FileExists(const std::string& path);
 // The names in a folder (without "." and ".."), sorted.
 std::vector<std::string> FolderNames(const std::string& folder);
 
+// Puts a copy of the planted test library (build tree's planted\rsrc32.dll, which must never be
+// loaded) beside the test executable under name; its path, empty when it could not be copied.
+std::string PlantLibrary(const char* name);
+// Whether a planted library was loaded in this process at any time: it marks the process when
+// it is loaded, so unloading it again does not hide the load.
+bool PlantedLibraryWasLoaded();
+
 // Dispatches the thread's pending messages (timers, posted messages) for about ms.
 void PumpMessages(unsigned ms);
 

@@ -145,8 +145,7 @@ std::u16string WideFromAnsi(std::string_view text) {
     int size = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
     if (size <= 0) return out;
     out.resize(static_cast<size_t>(size));
-    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, reinterpret_cast<wchar_t*>(out.data()),
-                        size);
+    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, WideChars(out), size);
     return out;
 }
 

@@ -56,6 +56,14 @@ ClipboardText ReadClipboardText(HWND owner, bool* opened = nullptr, bool* marked
 // for what it cannot hold).
 std::string AnsiFromWide(std::u16string_view text);
 std::u16string WideFromAnsi(std::string_view text);
+// Windows' wchar_t is a UTF-16 unit: the program's UTF-16 texts go to the W functions as they
+// are (std::wstring would link all of libstdc++'s wide strings, about 20 KB).
+inline const wchar_t* WideChars(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+inline wchar_t* WideChars(std::u16string& text) {
+    return reinterpret_cast<wchar_t*>(text.data());
+}
 // The exact form to keep beside ansi, the bytes of text: null when they give text back unchanged.
 std::shared_ptr<const std::u16string> ExactFormOf(std::u16string_view text, std::string_view ansi);
 

@@ -11,6 +11,7 @@
 #include "menu/textmenu.h"
 #include "settings/appsettings.h"
 #include "store/textstore.h"
+#include "TOOLS/toolsys.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ void SetTipText(HWND mainWindow, HWND control, char* buffer, const char* text,
         tool.uFlags = TTF_IDISHWND | TTF_TRACK;
         tool.hwnd = mainWindow;
         tool.uId = reinterpret_cast<UINT_PTR>(mainWindow);
-        tool.lpszText = reinterpret_cast<wchar_t*>(g_wideTip.data());
+        tool.lpszText = WideChars(g_wideTip);
         SendMessageW(control, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
         return;
     }

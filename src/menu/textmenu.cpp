@@ -33,7 +33,7 @@ void AppendPlanItem(HMENU popup, const TextStore& store, const MenuPlanItem& ite
         if (const std::u16string* exact = exactTextOfId(store, id)) {
             std::u16string label = BuildMenuLabelW(*exact, budget);
             AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
-                        reinterpret_cast<const wchar_t*>(label.c_str()));
+                        WideChars(label));
             return;
         }
         const char* text = textOfId(store, id);

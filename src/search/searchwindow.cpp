@@ -12,6 +12,7 @@
 #include "search/searchrules.h"
 #include "settings/appsettings.h"
 #include "store/textstore.h"
+#include "TOOLS/toolsys.h"
 #include "TOOLS/toolwind.h"
 #include "TOOLS/tooltext.h"
 
@@ -74,15 +75,14 @@ int Highlighted(HWND window) {
 SearchQuery ReadQuery(HWND window) {
     HWND field = Field(window);
     int length = GetWindowTextLengthW(field);
-    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
-    wide.resize(static_cast<size_t>(GetWindowTextW(field, &wide[0], length + 1)));
+    std::u16string wide(static_cast<size_t>(length) + 1, u'\0');
+    wide.resize(static_cast<size_t>(GetWindowTextW(field, WideChars(wide), length + 1)));
     std::string bytes(wide.size() * 2 + 1, '\0');
     BOOL lost = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &bytes[0],
-                                static_cast<int>(bytes.size()), nullptr, &lost);
+    int n = WideCharToMultiByte(CP_ACP, 0, WideChars(wide), static_cast<int>(wide.size()),
+                                &bytes[0], static_cast<int>(bytes.size()), nullptr, &lost);
     bytes.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    std::u16string field16(wide.begin(), wide.end());
-    return BuildSearchQuery(bytes, field16, !lost);
+    return BuildSearchQuery(bytes, wide, !lost);
 }
 
 void ShowPreview(HWND window) {
@@ -95,7 +95,7 @@ void ShowPreview(HWND window) {
     }
     int id = g_search.rows[static_cast<size_t>(index)].id;
     if (const std::u16string* exact = exactTextOfId(*store, id)) {
-        SetWindowTextW(preview, std::wstring(exact->begin(), exact->end()).c_str());
+        SetWindowTextW(preview, WideChars(*exact));
         return;
     }
     const char* text = textOfId(*store, id);
@@ -247,9 +247,8 @@ void DrawRow(const DRAWITEMSTRUCT& item) {
     rest.left = mark.right;
     if (const std::u16string* exact = exactTextOfId(*store, row.id)) {
         std::u16string shown = WideDisplayString(*exact);
-        std::wstring wide(shown.begin(),
-                          shown.begin() + std::min(shown.size(), VisibleUnits(rest)));
-        DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &rest, flags);
+        const size_t units = std::min(shown.size(), VisibleUnits(rest));
+        DrawTextW(dc, WideChars(shown), static_cast<int>(units), &rest, flags);
         return;
     }
     const char* text = textOfId(*store, row.id);

@@ -55,11 +55,11 @@ struct ListWritable {
 void SaveListFiles(const AppSettings& settings, const TextStore& store, ListKind kind,
                    ListWritable writable) {
     if (kind == ListKind::History && !settings.history.useHistoryFile) return;
-    char path[522];
-    if (writable.texts && BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts))
-        queueListSave(ChainOf(store, kind), path);
-    if (writable.exactForms && BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).exactForms))
-        queueExactSave(ChainOf(store, kind), path);
+    char path[522], exactPath[522];
+    if (!writable.texts || !BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts)) return;
+    bool exact = writable.exactForms &&
+                 BuildModuleSiblingPath(exactPath, sizeof exactPath, FilesOf(kind).exactForms);
+    queueListSave(ChainOf(store, kind), path, exact ? exactPath : nullptr);
 }
 
 bool Readable(ListFileLoad load, const char* path) {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <utility>
@@ -17,12 +16,18 @@
 
 namespace {
 
-// A write and the snapshot it writes, which the function holds.
-using FileWrite = std::function<bool(const char* path)>;
+// The exact texts of a list and their file; no file, nothing to write.
+struct ExactWrite {
+    std::string path;
+    ExactSnapshot records;
+};
 
+// One list's files: its texts to path, and its exact texts beside them in the same write, so
+// that the pause of a burst never falls between the two.
 struct PendingSave {
     std::string path;
-    FileWrite write;
+    TextChain snapshot;
+    ExactWrite exact;
 };
 
 // Everything below is guarded by g_lock; the thread starts on the first queued write and then
@@ -57,8 +62,10 @@ bool TakeNext(PendingSave& next) {
     return true;
 }
 
-void SaveNow(const FileWrite& write, const char* path) {
-    if (!write(path)) Trace("%s : not saved\r\n", path);
+void SaveNow(const TextChain& chain, const char* path, const ExactWrite& exact) {
+    if (!saveTextFile(chain, path)) Trace("%s : not saved\r\n", path);
+    if (!exact.path.empty() && !saveExactFile(exact.records, exact.path.c_str()))
+        Trace("%s : not saved\r\n", exact.path.c_str());
 }
 
 // Writes one file; returns how long the next write of a burst waits.
@@ -66,7 +73,7 @@ DWORD SaveAndPace(const PendingSave& save) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    SaveNow(save.write, save.path.c_str());
+    SaveNow(save.snapshot, save.path.c_str(), save.exact);
     QueryPerformanceCounter(&end);
     return pauseAfterWriteMs(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                              static_cast<double>(frequency.QuadPart));
@@ -102,25 +109,34 @@ BOOL CALLBACK StartSaveThread(INIT_ONCE*, void*, void**) {
     return TRUE;
 }
 
+ExactWrite ExactWriteOf(const TextChain& chain, const char* exactPath) {
+    if (!exactPath || !*exactPath) return {};
+    return ExactWrite{exactPath, exactSnapshot(chain)};
+}
+
 bool SaveThreadRunning() {
     static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
     InitOnceExecuteOnce(&once, StartSaveThread, nullptr, nullptr);
     return g_started;
 }
 
-// Queues a write; false when there was no memory for it (nothing is queued then).
-bool Enqueue(FileWrite& write, const char* path) {
+// Queues a snapshot of chain; false when there was no memory for it (nothing is queued then).
+bool Enqueue(const TextChain& chain, const char* path, const char* exactPath) {
     try {
+        // Declared before the lock: the older snapshot swapped into them is freed after it.
+        TextChain snapshot = chain;
+        ExactWrite exact = ExactWriteOf(chain, exactPath);
         std::string name = path;
         Locked lock;
         auto slot =
             std::find_if(g_pending.begin(), g_pending.end(),
                          [&name](const PendingSave& pending) { return pending.path == name; });
         if (slot == g_pending.end()) {
-            g_pending.push_back(PendingSave{std::move(name), {}});
+            g_pending.push_back(PendingSave{std::move(name), {}, {}});
             slot = std::prev(g_pending.end());
         }
-        std::swap(slot->write, write);  // the older snapshot is freed by the caller, unlocked
+        std::swap(slot->snapshot, snapshot);
+        std::swap(slot->exact, exact);
         ResetEvent(g_idle);
         SetEvent(g_work);
         return true;
@@ -129,32 +145,17 @@ bool Enqueue(FileWrite& write, const char* path) {
     }
 }
 
-void Queue(FileWrite write, const char* path) {
-    if (!path || !*path) return;
-    if (SaveThreadRunning() && Enqueue(write, path)) return;
-    waitForListSaves();
-    SaveNow(write, path);
-}
-
 }  // namespace
 
-void queueListSave(const TextChain& chain, const char* path) {
+void queueListSave(const TextChain& chain, const char* path, const char* exactPath) {
+    if (!path || !*path) return;
+    if (SaveThreadRunning() && Enqueue(chain, path, exactPath)) return;
+    waitForListSaves();
     try {
-        // A copy of the chain is the snapshot: later changes to the list do not reach it.
-        Queue([snapshot = chain](const char* to) { return saveTextFile(snapshot, to); }, path);
-    } catch (const std::exception&) {  // bad_alloc: written at once, from the list itself
-        waitForListSaves();
-        SaveNow([&chain](const char* to) { return saveTextFile(chain, to); }, path);
-    }
-}
-
-void queueExactSave(const TextChain& chain, const char* path) {
-    try {
-        Queue(
-            [records = exactSnapshot(chain)](const char* to) { return saveExactFile(records, to); },
-            path);
-    } catch (const std::exception&) {
-        Trace("%s : not saved (no memory)\r\n", path);
+        SaveNow(chain, path, ExactWriteOf(chain, exactPath));
+    } catch (const std::exception&) {  // bad_alloc: the texts at least
+        SaveNow(chain, path, {});
+        Trace("%s : not saved (no memory)\r\n", exactPath);
     }
 }
 

@@ -8,11 +8,9 @@
 // it) to path. A write of the same path still waiting takes the newer snapshot and keeps its
 // turn, so files are written in the order they were first queued. Where no snapshot or thread
 // can be had, the file is written at once, after the writes queued before it.
-void queueListSave(const TextChain& chain, const char* path);
-
-// Queues a write of the chain's exact-text file to path in the same way, from a snapshot of the
-// entries that have an exact text.
-void queueExactSave(const TextChain& chain, const char* path);
+// With exactPath, the exact texts of the chain's entries go to that file in the same write, so
+// the pause between the writes of a burst never falls between the two files of one list.
+void queueListSave(const TextChain& chain, const char* path, const char* exactPath = nullptr);
 
 // Blocks until every queued write is done: before the program ends or the session closes, and
 // wherever the files are read back.

@@ -187,12 +187,8 @@ void RegisterTextCommand(HWND window) {
     TextStore* store = GetTextStore(window);
     if (!text || !store) return;
     bool unchanged = !clip.bytes.empty() && *text == clip.bytes.data();
-    if (registerText(*store, text->c_str(), unchanged ? clip.exact : nullptr)) return;
-    BeepMessageBox(window,
-                   "テキストを登録できませんでした。\n"
-                   "テキストの数が上限に達しています。\n"
-                   "履歴をクリアしてから、もう一度登録してください。",
-                   "テキストの登録", MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+    if (!registerText(*store, text->c_str(), unchanged ? clip.exact : nullptr))
+        TellTextNotRegistered(window);
 }
 
 // On OK the registered texts were replaced: write their file (the store looked up afresh).

@@ -9,6 +9,7 @@
 #include "settings/appsettings.h"
 #include "store/textstore.h"
 #include "TOOLS/toolsys.h"
+#include "TOOLS/toolwind.h"
 
 namespace {
 
@@ -87,8 +88,17 @@ bool ChooseText(HWND mainWindow, int id) {
     RestartRepairTimer(mainWindow, kChoiceRepairMs);
     const std::u16string* exact = exactTextOfId(*store, id);
     if (!SetClipboardText(mainWindow, text, exact)) return true;
-    if (GetKeyState(VK_SHIFT) < 0 && isHistoryId(*store, id))
-        registerText(*store, text,
-                     exact ? std::make_shared<const std::u16string>(*exact) : nullptr);
+    if (GetKeyState(VK_SHIFT) >= 0 || !isHistoryId(*store, id)) return true;
+    if (!registerText(*store, text,
+                      exact ? std::make_shared<const std::u16string>(*exact) : nullptr))
+        TellTextNotRegistered(mainWindow);
     return true;
+}
+
+void TellTextNotRegistered(HWND owner) {
+    BeepMessageBox(owner,
+                   "テキストを登録できませんでした。\n"
+                   "テキストの数が上限に達しています。\n"
+                   "履歴をクリアしてから、もう一度登録してください。",
+                   "テキストの登録", MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
 }

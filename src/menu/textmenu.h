@@ -19,6 +19,9 @@ void ShowTextMenu(HWND mainWindow, POINT point);
 // a history text when Shift is down). False when no text has the id.
 bool ChooseText(HWND mainWindow, int id);
 
+// Tells the user that a text could not be registered (every text id taken).
+void TellTextNotRegistered(HWND owner);
+
 // Menu tips: the tooltip control that shows the whole text of the highlighted item.
 void CreateMenuTips(HWND mainWindow, const MenuSettings& menu);
 void DestroyMenuTips(HWND mainWindow);

@@ -123,22 +123,31 @@ TEST_F(MainWindowTest, RegisteredTextStaysOutOfTheHistory) {
     EXPECT_EQ(testenv::ReadFileBytes(folder_.file("quillmate.use")), std::string("kept\0", 5));
 }
 
-// With every text id taken, a text confirmed in the pad cannot be registered: the user is
-// told, and no file is written.
+// With every text id taken, neither a text confirmed in the pad nor a history text chosen with
+// Shift can be registered: the user is told each time, and no file is written.
 TEST_F(MainWindowTest, ARegistrationThatCannotBeStoredIsTold) {
     Start();
     for (int i = 0; i < kTextIdCount; ++i)
         addText(Store(), ListKind::History, std::to_string(i).c_str());
     SetEditPadTestHook([](HWND, const char*) { return std::optional<std::string>("x"); });
-    std::string box;
-    {
+    auto boxOf = [this](WPARAM command) {
         testenv::BoxAnswerer answerer(window_);
-        SendMessageA(window_, WM_COMMAND, IDM_REGISTER_TEXT, 0);
-        box = answerer.text();
-    }
+        SendMessageA(window_, WM_COMMAND, command, 0);
+        return answerer.text();
+    };
+    std::string padBox = boxOf(IDM_REGISTER_TEXT);
     SetEditPadTestHook(nullptr);
-    EXPECT_NE(box.find("テキストを登録できませんでした。"), std::string::npos) << box;
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    std::string shiftBox = boxOf(static_cast<WPARAM>(idAt(Store(), ListKind::History, 0)));
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    for (const std::string& box : {padBox, shiftBox})
+        EXPECT_NE(box.find("テキストを登録できませんでした。"), std::string::npos) << box;
     EXPECT_FALSE(isRegistered(Store(), "x"));
+    EXPECT_EQ(listCount(Store(), ListKind::RegisteredTexts), 0);
     waitForListSaves();
     EXPECT_FALSE(testenv::FileExists(folder_.file("quillmate.use")));
 }

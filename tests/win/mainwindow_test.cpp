@@ -137,13 +137,9 @@ TEST_F(MainWindowTest, ARegistrationThatCannotBeStoredIsTold) {
     };
     std::string padBox = boxOf(IDM_REGISTER_TEXT);
     SetEditPadTestHook(nullptr);
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    keys[VK_SHIFT] = 0x80;
-    SetKeyboardState(keys);
+    testenv::HoldKeys({VK_SHIFT});
     std::string shiftBox = boxOf(static_cast<WPARAM>(idAt(Store(), ListKind::History, 0)));
-    keys[VK_SHIFT] = 0;
-    SetKeyboardState(keys);
+    testenv::HoldKeys({});
     for (const std::string& box : {padBox, shiftBox})
         EXPECT_NE(box.find("テキストを登録できませんでした。"), std::string::npos) << box;
     EXPECT_FALSE(isRegistered(Store(), "x"));

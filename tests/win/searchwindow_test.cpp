@@ -40,7 +40,7 @@ protected:
         PumpMessages(100);
     }
     void TearDown() override {
-        Keys({});
+        testenv::HoldKeys({});
         if (main_ && IsWindow(main_)) DestroyWindow(main_);
         PumpMessages(50);
         if (mutex_) CloseHandle(mutex_);
@@ -60,18 +60,11 @@ protected:
     static HWND Window() { return FindWindowA("#32770", kCaption); }
     static HWND Item(int id) { return GetDlgItem(Window(), id); }
 
-    static void Keys(std::initializer_list<int> down) {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
-        for (int key : down) keys[key] = 0x80;
-        SetKeyboardState(keys);
-    }
     // A key pressed in the field, with the modifiers held.
     static void Press(WPARAM key, std::initializer_list<int> modifiers = {}) {
-        Keys(modifiers);
+        testenv::HoldKeys(modifiers);
         SendMessageA(Item(IDC_SEARCH_FIELD), WM_KEYDOWN, key, 0);
-        Keys({});
+        testenv::HoldKeys({});
         PumpMessages(20);
     }
     static void Type(const char* text) {

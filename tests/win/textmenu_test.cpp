@@ -134,14 +134,8 @@ protected:
         RemovePropA(window_, PROP_APPINFO);
         RemovePropA(window_, PROP_APPDATA);
         DestroyWindow(window_);
-        SetShift(false);
+        testenv::HoldKeys({});
         TextMenuTest::TearDown();
-    }
-    static void SetShift(bool down) {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        keys[VK_SHIFT] = down ? 0x80 : 0;
-        SetKeyboardState(keys);
     }
     static std::string Clipboard() {
         std::vector<char> copy = ReadClipboardFormat(nullptr, CF_TEXT);
@@ -164,7 +158,7 @@ TEST_F(ChooseTextTest, ShiftRegistersOnlyAHistoryText) {
     store_->saver = [&saves](ListKind kind) { saves += kind == ListKind::RegisteredTexts; };
     int history = Add(ListKind::History, "from history");
     int registered = Add(ListKind::RegisteredTexts, "already kept");
-    SetShift(true);
+    testenv::HoldKeys({VK_SHIFT});
     ASSERT_TRUE(ChooseText(window_, history));
     EXPECT_EQ(Clipboard(), "from history");
     EXPECT_TRUE(isRegistered(*store_, "from history"));
@@ -186,7 +180,7 @@ TEST_F(ChooseTextTest, ExactTextShowsInItsLabelAndGoesBackInBothFormats) {
     DestroyMenu(menu);
     EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(label)), exact);
 
-    SetShift(true);
+    testenv::HoldKeys({VK_SHIFT});
     ASSERT_TRUE(ChooseText(window_, id));
     EXPECT_EQ(Clipboard(), bytes);
     std::vector<char> unicode = ReadClipboardFormat(nullptr, CF_UNICODETEXT);

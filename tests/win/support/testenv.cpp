@@ -132,4 +132,12 @@ void PumpMessages(unsigned ms) {
     }
 }
 
+void HoldKeys(std::initializer_list<int> down) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
+    for (int key : down) keys[key] = 0x80;
+    SetKeyboardState(keys);
+}
+
 }  // namespace testenv

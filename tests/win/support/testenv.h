@@ -1,6 +1,7 @@
 // Helpers of the Windows tests: a private folder that stands in for the executable's folder.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -42,5 +43,9 @@ bool PlantedLibraryWasLoaded();
 
 // Dispatches the thread's pending messages (timers, posted messages) for about ms.
 void PumpMessages(unsigned ms);
+
+// This thread's key state holds exactly the given modifiers down (Shift and Ctrl up otherwise),
+// as GetKeyState sees them when a command is handled.
+void HoldKeys(std::initializer_list<int> down);
 
 }  // namespace testenv

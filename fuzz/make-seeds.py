@@ -24,6 +24,19 @@ def exact_record(ansi, text):
     return b"\x1eQX1" + lengths + struct.pack("<I", crc) + ansi + utf8
 
 
+def exact_file(list_bytes, *records):
+    """An exact-text file of this build: a header naming the list file (its length and CRC-32),
+    then records of position, lengths, a CRC-32 of those, a CRC-32 of the bytes and text."""
+    fields = struct.pack("<QI", len(list_bytes), zlib.crc32(list_bytes))
+    out = b"\x1eQXH" + fields + struct.pack("<I", zlib.crc32(fields))
+    for position, ansi, text in records:
+        utf8 = text.encode("utf-8", "surrogatepass")
+        head = struct.pack("<III", position, len(ansi), len(utf8))
+        out += b"\x1eQX2" + head + struct.pack("<II", zlib.crc32(head), zlib.crc32(ansi + utf8))
+        out += ansi + utf8
+    return out
+
+
 def dib(width, height, bits, compression=0, colors=0, header=40, extra=b""):
     row = (width * bits + 31) // 32 * 4
     size_image = row * abs(height) if compression in (0, 3, 6) else len(extra)
@@ -84,6 +97,8 @@ SEEDS = {
     "exactfile": [
         exact_record(b"cafe", "café") + exact_record(b"?", "😀"),
         b"junk" + exact_record(sjis("日") + b"?", "日简")[:-2],
+        exact_file(b"??\0x\0??\0", (0, b"??", "안녕"), (2, b"??", "감사")),
+        exact_file(b"", (0, b"?", "😀"))[:-1] + b"\x01\x02\x00\x03",
     ],
     "dib": [
         dib(4, 3, 24),

@@ -222,29 +222,28 @@ UINT FirstTextFormat() {
     return 0;
 }
 
-// The open clipboard's Unicode text, up to its first NUL; empty when absent or unreadable.
-std::u16string CopyUnicodeText() {
-    std::u16string text;
+// The open clipboard's Unicode text, up to its first NUL; false when absent or unreadable.
+bool CopyUnicodeText(std::u16string& text) {
     HANDLE handle = GetClipboardData(CF_UNICODETEXT);
     const SIZE_T units = handle ? GlobalSize(handle) / 2 : 0;
     const auto* data = units ? static_cast<const char16_t*>(GlobalLock(handle)) : nullptr;
-    if (!data) return text;
+    if (!data) return false;
+    bool copied = true;
     try {
         text.assign(data, units);
         size_t end = text.find(u'\0');
         if (end != std::u16string::npos) text.resize(end);
     } catch (const std::bad_alloc&) {
-        text.clear();
+        copied = false;
     }
     GlobalUnlock(handle);
-    return text;
+    return copied;
 }
 
 // A text put there as Unicode: its bytes as the system would make them, laid out as a CF_TEXT
-// copy (the block's own NUL, then the copy's).
+// copy (the block's own NUL, then the copy's). An empty text is a text, as an empty CF_TEXT is.
 ClipboardText FromUnicodeText(const std::u16string& wide) {
     ClipboardText text;
-    if (wide.empty()) return text;
     try {
         std::string ansi = AnsiFromWide(wide);
         text.exact = ExactFormOf(wide, ansi);
@@ -267,7 +266,8 @@ ClipboardText ReadClipboardText(HWND owner, bool* opened, bool* marked) {
     if (marked && HoldsIgnoreMarker()) {
         *marked = true;
     } else if (FirstTextFormat() == CF_UNICODETEXT) {
-        text = FromUnicodeText(CopyUnicodeText());
+        std::u16string wide;
+        if (CopyUnicodeText(wide)) text = FromUnicodeText(wide);
     } else if (IsClipboardFormatAvailable(CF_TEXT)) {
         // Put there as code-page bytes: those bytes are the text, exactly.
         if (HANDLE handle = GetClipboardData(CF_TEXT)) text.bytes = CopyGlobalBlock(handle);

@@ -71,13 +71,13 @@ bool Readable(ListFileLoad load, const char* path) {
 // Loads one list's files. The exact forms are written only where their list's file is: an exact
 // form without its text would be dropped at the next save anyway.
 ListWritable LoadListFiles(TextStore& store, ListKind kind) {
+    char path[522], exactPath[522];
+    if (!BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts)) return ListWritable{};
+    bool exact = BuildModuleSiblingPath(exactPath, sizeof exactPath, FilesOf(kind).exactForms);
+    ListFilesLoad load = loadListFiles(store, kind, path, exact ? exactPath : nullptr);
     ListWritable writable;
-    char path[522];
-    if (BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts))
-        writable.texts = Readable(loadTextFile(store, kind, path), path);
-    if (BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).exactForms))
-        writable.exactForms = Readable(loadExactFile(store, kind, path), path);
-    writable.exactForms = writable.exactForms && writable.texts;
+    writable.texts = Readable(load.texts, path);
+    writable.exactForms = writable.texts && (!exact || Readable(load.exactForms, exactPath));
     return writable;
 }
 

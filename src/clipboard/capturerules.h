@@ -7,7 +7,7 @@
 // the repair interval (itself never taken below two minutes).
 int32_t ClearDelay(int32_t clearInterval, int32_t repairInterval);
 
-// A clipboard another program holds open is read again this many times, this far apart,
-// before the change counts as one without text.
-constexpr int kClipboardOpenRetries = 4;
-constexpr unsigned kClipboardOpenRetryMs = 50;
+// A clipboard another program holds open (a remote-desktop bridge, a sync tool, an office suite
+// rendering a large range) is read again after growing pauses, for more than five seconds in
+// all. The pause before retry number retry (0 for the first); 0 once the retries are over.
+unsigned ClipboardRetryPauseMs(int retry);

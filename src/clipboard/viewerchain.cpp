@@ -76,21 +76,26 @@ void ReadChangedClipboard(HWND mainWindow) {
     bool marked = false;
     ClipboardText text = ReadClipboardText(
         mainWindow, &opened, settings->history.honourIgnoreMarkers ? &marked : nullptr);
-    // Another program may hold the clipboard for a moment: read again shortly rather than
-    // lose the text it just put there.
-    if (!opened && g_openRetries < kClipboardOpenRetries) {
-        ++g_openRetries;
-        SetTimer(mainWindow, TIMER_CLIPBOARD_RETRY, kClipboardOpenRetryMs, OnOpenRetryTick);
-        return;
+    // Another program may hold the clipboard for a while: read again rather than lose the text
+    // it just put there.
+    if (!opened) {
+        if (unsigned pause = ClipboardRetryPauseMs(g_openRetries++)) {
+            SetTimer(mainWindow, TIMER_CLIPBOARD_RETRY, pause, OnOpenRetryTick);
+            return;
+        }
     }
     g_openRetries = 0;
-    if (marked)
+    // A clipboard never let go tells nothing of its content: the tip and the logs stay as they
+    // are, as if the change had not happened.
+    if (!opened)
+        Trace("clipboard held past every retry: the change is not read\r\n");
+    else if (marked)
         HandleMarked(mainWindow, *settings);
     else if (!text.bytes.empty())
         HandleText(mainWindow, *settings, text);
     else
         HandleNoText(mainWindow, *settings);
-    if (settings->history.animateIcon && !marked) g_icon.animate(mainWindow);
+    if (settings->history.animateIcon && opened && !marked) g_icon.animate(mainWindow);
     RestartRepairTimer(mainWindow, static_cast<UINT>(settings->history.repairInterval));
 }
 

@@ -22,26 +22,26 @@ ListKind KindOf(MenuSection section) {
 void AppendPlanItem(HMENU popup, const TextStore& store, const MenuPlanItem& item, int budget) {
     UINT breakFlag = item.columnBreak ? MF_MENUBARBREAK : 0;
     switch (item.kind) {
-    case MenuItemKind::Separator:
-        AppendMenuA(popup, MF_SEPARATOR | breakFlag, 0, nullptr);
-        return;
-    case MenuItemKind::Placeholder:
-        AppendMenuA(popup, MF_STRING | MF_GRAYED | MF_DISABLED | breakFlag, 0,
-                    kMenuPlaceholderText);
-        return;
-    case MenuItemKind::Text: {
-        int id = idAt(store, KindOf(item.section), item.index);
-        if (const std::u16string* exact = exactTextOfId(store, id)) {
-            std::u16string label = BuildMenuLabelW(*exact, budget);
-            AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
-                        WideChars(label));
+        case MenuItemKind::Separator:
+            AppendMenuA(popup, MF_SEPARATOR | breakFlag, 0, nullptr);
+            return;
+        case MenuItemKind::Placeholder:
+            AppendMenuA(popup, MF_STRING | MF_GRAYED | MF_DISABLED | breakFlag, 0,
+                        kMenuPlaceholderText);
+            return;
+        case MenuItemKind::Text: {
+            int id = idAt(store, KindOf(item.section), item.index);
+            if (const std::u16string* exact = exactTextOfId(store, id)) {
+                std::u16string label = BuildMenuLabelW(*exact, budget);
+                AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
+                            WideChars(label));
+                return;
+            }
+            const char* text = textOfId(store, id);
+            std::string label = BuildMenuLabel(text ? text : "", budget);
+            AppendMenuA(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id), label.c_str());
             return;
         }
-        const char* text = textOfId(store, id);
-        std::string label = BuildMenuLabel(text ? text : "", budget);
-        AppendMenuA(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id), label.c_str());
-        return;
-    }
     }
 }
 
@@ -89,8 +89,7 @@ bool ChooseText(HWND mainWindow, int id) {
     const std::u16string* exact = exactTextOfId(*store, id);
     if (!SetClipboardText(mainWindow, text, exact)) return true;
     if (GetKeyState(VK_SHIFT) >= 0 || !isHistoryId(*store, id)) return true;
-    if (!registerText(*store, text,
-                      exact ? std::make_shared<const std::u16string>(*exact) : nullptr))
+    if (!registerText(*store, text, sharedExactTextOfId(*store, id)))
         TellTextNotRegistered(mainWindow);
     return true;
 }

@@ -2,7 +2,8 @@
 // and editing, the context menu, the drag cursors and the commit.
 #include "regedit/regtextdialog.h"
 
-#include <cstring>
+#include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -25,11 +26,18 @@ constexpr const char* kCaption = "登録テキストの編集";
 struct RegTextDialogState {
     LayoutState layout;
     HCURSOR noDropCursor;
-    // The registered texts when the dialog opened: any other text the store holds at the commit
-    // was registered meanwhile (a Shift-choice from the text menu) and must survive it.
-    std::unordered_set<std::string> openingTexts;
+    // The registered entries when the dialog opened: any other entry the store holds at the
+    // commit was registered meanwhile (a Shift-choice from the text menu) and must survive it.
+    // Held, so that no entry made meanwhile can take the place of one of them in memory.
+    std::vector<std::shared_ptr<TextEntry>> openingEntries;
+    std::unordered_set<const TextEntry*> opening;
 };
 RegTextDialogState g_dialog = {};
+
+void ForgetOpeningEntries() {
+    g_dialog.openingEntries.clear();
+    g_dialog.opening.clear();
+}
 
 HWND List(HWND dialog) {
     return GetDlgItem(dialog, IDC_REGTEXT_LIST);
@@ -45,25 +53,26 @@ int ValidSelection(HWND list) {
     return selected >= 0 && selected < ItemCount(list) ? selected : -1;
 }
 
-// Each item's data is a process-heap copy of its full text, owned by the dialog.
-char* ItemText(HWND list, int index) {
+// Each item's data is its full text with its exact form, owned by the dialog.
+TextRow* ItemRow(HWND list, int index) {
     LRESULT data = SendMessageA(list, LB_GETITEMDATA, index, 0);
-    return data == LB_ERR ? nullptr : reinterpret_cast<char*>(data);
+    return data == LB_ERR ? nullptr : reinterpret_cast<TextRow*>(data);
 }
 
-char* CopyText(const char* text) {
-    size_t size = std::strlen(text) + 1;
-    char* copy = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, size));
-    if (copy) std::memcpy(copy, text, size);
-    return copy;
+TextRow* CopyRow(const TextRow& row) {
+    try {
+        return new TextRow(row);
+    } catch (const std::exception&) {  // bad_alloc
+        return nullptr;
+    }
 }
 
 // An item whose full text cannot be kept is not inserted: a commit must never meet an item
 // without its text. The new item's index, or -1 with the list unchanged.
-int InsertItem(HWND list, int index, const char* text) {
-    char* copy = CopyText(text);
+int InsertItem(HWND list, int index, const TextRow& row) {
+    TextRow* copy = CopyRow(row);
     if (!copy) return -1;
-    std::string display = RegisteredTextDisplayString(text);
+    std::string display = RegisteredTextDisplayString(copy->text.c_str());
     LRESULT at =
         SendMessageA(list, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(display.c_str()));
     if (at >= 0 &&
@@ -71,13 +80,12 @@ int InsertItem(HWND list, int index, const char* text) {
         return static_cast<int>(at);
     }
     if (at >= 0) SendMessageA(list, LB_DELETESTRING, at, 0);
-    HeapFree(GetProcessHeap(), 0, copy);
+    delete copy;
     return -1;
 }
 
 void DeleteItem(HWND list, int index) {
-    if (char* text = ItemText(list, index))
-        HeapFree(GetProcessHeap(), 0, text);
+    delete ItemRow(list, index);
     SendMessageA(list, LB_DELETESTRING, index, 0);
 }
 
@@ -111,7 +119,7 @@ void OnAdd(HWND dialog) {
     HWND list = List(dialog);
     if (!RegisteredTextButtonStates(ItemCount(list)).add) return;
     std::optional<std::string> text = EditThroughPad(dialog, nullptr);
-    if (!text || InsertItem(list, 0, text->c_str()) < 0) return;
+    if (!text || InsertItem(list, 0, TextRow{*text, nullptr}) < 0) return;
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     UpdateButtons(dialog);
 }
@@ -120,12 +128,14 @@ void OnEdit(HWND dialog) {
     HWND list = List(dialog);
     int index = ValidSelection(list);
     if (index < 0) return;
-    const char* current = ItemText(list, index);
-    std::string before = current ? current : "";
-    std::optional<std::string> text = EditThroughPad(dialog, before.c_str());
+    const TextRow* current = ItemRow(list, index);
+    TextRow before = current ? *current : TextRow{};
+    std::optional<std::string> text = EditThroughPad(dialog, before.text.c_str());
     if (!text) return;
-    // The new item goes in first, so a failure keeps the old one.
-    if (InsertItem(list, index, text->c_str()) < 0) return;
+    // A text left as it was keeps its exact form. The new item goes in first, so a failure
+    // keeps the old one.
+    if (InsertItem(list, index, TextRow{*text, *text == before.text ? before.exact : nullptr}) < 0)
+        return;
     DeleteItem(list, index + 1);
     SendMessageA(list, LB_SETCURSEL, index, 0);
     UpdateButtons(dialog);
@@ -147,13 +157,13 @@ void DeleteAllItems(HWND list) {
 
 // Texts registered while the dialog was open, newest first: they go above the list's texts, as
 // they would have been put at its top.
-std::vector<std::string> TextsRegisteredMeanwhile(const TextStore& store) {
-    std::vector<std::string> texts;
-    for (int i = 0, n = listCount(store, ListKind::RegisteredTexts); i < n; ++i) {
-        const char* text = textOfId(store, idAt(store, ListKind::RegisteredTexts, i));
-        if (text && !g_dialog.openingTexts.count(text)) texts.emplace_back(text);
-    }
-    return texts;
+std::vector<TextRow> TextsRegisteredMeanwhile(const TextStore& store) {
+    std::vector<TextRow> rows;
+    const TextChain& chain = store.registered.chain;
+    for (auto entry = chain.rbegin(); entry != chain.rend(); ++entry)
+        if (!g_dialog.opening.count(entry->get()))
+            rows.push_back({(*entry)->text, (*entry)->exact});
+    return rows;
 }
 
 // A commit that cannot be stored (every text id taken) changes nothing and keeps the dialog
@@ -161,10 +171,10 @@ std::vector<std::string> TextsRegisteredMeanwhile(const TextStore& store) {
 void OnCommit(HWND dialog) {
     TextStore* store = static_cast<TextStore*>(GetPropA(dialog, PROP_DIALOGPARAM));
     if (!store) return;
-    std::vector<std::string> rows = TextsRegisteredMeanwhile(*store);
+    std::vector<TextRow> rows = TextsRegisteredMeanwhile(*store);
     HWND list = List(dialog);
     for (int i = 0, n = ItemCount(list); i < n; ++i) {
-        if (const char* text = ItemText(list, i)) rows.emplace_back(text);
+        if (const TextRow* row = ItemRow(list, i)) rows.push_back(*row);
     }
     if (!replaceRegisteredTexts(*store, rows)) {
         BeepMessageBox(dialog,
@@ -222,13 +232,18 @@ BOOL OnInitDialog(HWND dialog, TextStore* store) {
     HWND list = List(dialog);
     MakeDragListBox(list);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    g_dialog.openingTexts.clear();
-    int count = listCount(*store, ListKind::RegisteredTexts);
-    for (int i = 0; i < count; ++i) {
-        const char* text = textOfId(*store, idAt(*store, ListKind::RegisteredTexts, i));
-        if (!text) continue;
-        g_dialog.openingTexts.insert(text);
-        InsertItem(list, ItemCount(list), text);
+    ForgetOpeningEntries();
+    const TextChain& chain = store->registered.chain;
+    for (auto entry = chain.rbegin(); entry != chain.rend(); ++entry) {
+        // An entry that cannot be marked is not listed: the commit keeps it as one registered
+        // meanwhile.
+        try {
+            g_dialog.openingEntries.push_back(*entry);
+            g_dialog.opening.insert(entry->get());
+        } catch (const std::exception&) {
+            continue;
+        }
+        InsertItem(list, ItemCount(list), TextRow{(*entry)->text, (*entry)->exact});
     }
     if (ItemCount(list) > 0) SendMessageA(list, LB_SETCURSEL, 0, 0);
     UpdateButtons(dialog);
@@ -294,6 +309,6 @@ bool ShowRegisteredTextDialog(HWND mainWindow, TextStore& store) {
     SetPropA(mainWindow, PROP_DIALOG, nullptr);
     if (g_dialog.noDropCursor) DestroyCursor(g_dialog.noDropCursor);
     g_dialog.noDropCursor = nullptr;
-    g_dialog.openingTexts.clear();
+    ForgetOpeningEntries();
     return result == IDOK;
 }

@@ -1,6 +1,7 @@
-// The byte format of the exact-text files (.hsu beside the .hst, .usu beside the .use): for each
-// entry whose text the code page cannot hold, its code-page bytes and its exact text in UTF-8.
-// Pure; store/listfile reads and writes the files.
+// The byte format of the exact-text files (.hsu beside the .hst, .usu beside the .use): a header
+// naming the one list file it belongs to, then for each entry whose text the code page cannot
+// hold, its place in that file, its code-page bytes and its exact text in UTF-8. Pure;
+// store/listfile reads and writes the files.
 #pragma once
 
 #include <cstddef>
@@ -20,26 +21,56 @@ std::string utf8FromUtf16(std::u16string_view text);
 // such UTF-8 (a bad or overlong sequence, a cut one, a value past U+10FFFF).
 bool utf16FromUtf8(std::string_view text, std::u16string& out);
 
+// CRC-32 as zlib's, continued from crc (0 to start).
+uint32_t crc32Of(uint32_t crc, std::string_view bytes);
+
+// What ties an exact-text file to its list file: the list file's length and CRC-32.
+struct ListFingerprint {
+    uint64_t size = 0;
+    uint32_t crc = 0;
+};
+bool operator==(const ListFingerprint& a, const ListFingerprint& b);
+void extendFingerprint(ListFingerprint& fingerprint, std::string_view bytes);
+// The fingerprint of the list file writeTextRecords makes of chain; false when memory ran out.
+bool fingerprintOfTextRecords(const TextChain& chain, ListFingerprint& fingerprint);
+
 // What the file of a list is written from: the entries with an exact text, oldest first, each
-// with the form it had when the snapshot was taken (a later copy may give the entry a newer one
-// while the snapshot is written on another thread).
+// with its place in the chain (the record it is in the list file).
 struct ExactRecord {
+    uint32_t position = 0;
     std::shared_ptr<const TextEntry> entry;
-    ExactText exact;
 };
 using ExactSnapshot = std::vector<ExactRecord>;
 // Taken on the list's own thread; empty when no entry has an exact text.
 ExactSnapshot exactSnapshot(const TextChain& chain);
 
-// One record per snapshot entry; nothing for an empty one. False as soon as write fails or
-// memory runs out.
-bool writeExactRecords(const ExactSnapshot& records, const ByteWriter& write);
+// The header for the list file of that fingerprint, then one record per snapshot entry. False as
+// soon as write fails or memory runs out.
+bool writeExactFile(const ExactSnapshot& records, const ListFingerprint& listFile,
+                    const ByteWriter& write);
 
-// Each record carries a check sum and starts with a marker: a damaged record is skipped and the
-// reader finds the next one, so a damaged or cut file costs only the records it damaged.
-using ExactRecordSink = std::function<void(std::string_view ansi, std::u16string&& exact)>;
-void readExactRecords(std::string_view bytes, const ExactRecordSink& sink);
+// The bytes an exact file must begin with to be read by readExactFingerprint.
+constexpr size_t kExactFileHeaderSize = 20;
+// The list file an exact file's header names; false when it has no sound header.
+bool readExactFingerprint(std::string_view bytes, ListFingerprint& fingerprint);
 
-// Attaches every record of the file bytes to the entry of the list whose bytes equal the
-// record's; a record that matches no entry is ignored. Returns how many were attached.
-size_t attachExactRecords(TextStore& store, ListKind kind, std::string_view bytes);
+// Each record carries check sums and starts with a marker: a damaged record is skipped and the
+// reader finds the next one, so a damaged or cut file costs only the records it damaged. The
+// work is linear in the size of the file, whatever its bytes.
+enum class ExactFileKind {
+    Matching,  // its header names the list file given: records carry their position
+    Foreign,   // it names another list file (or its header is damaged): nothing is read
+    Legacy,    // the build before wrote it, with no header: records carry no position
+};
+constexpr uint32_t kNoPosition = 0xFFFFFFFF;
+using ExactRecordSink =
+    std::function<void(uint32_t position, std::string_view ansi, std::u16string&& exact)>;
+ExactFileKind readExactRecords(std::string_view bytes, const ListFingerprint& listFile,
+                               const ExactRecordSink& sink);
+
+// The exact form of each of texts, the records of the list file of that fingerprint, oldest
+// first: a record's form goes to the text at its position when that text has its bytes. A file
+// of the build before gives a form to every text with the record's bytes. Empty when no text
+// gets one. Never throws: what memory does not allow is dropped.
+std::vector<ExactText> exactFormsOf(const std::vector<std::string>& texts,
+                                    const ListFingerprint& listFile, std::string_view exactFile);

@@ -21,12 +21,8 @@ bool IsMissingFileError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Adds every record of an open file; false on a read error or when no read block was had.
-bool ReadRecords(HANDLE file, TextStore& store, ListKind kind) {
-    TextRecordDecoder decoder;
-    TextRecordSink sink = [&store, kind](std::string& text) {
-        addText(store, kind, std::move(text));
-    };
+// Reads every record of an open file; false on a read error or when no read block was had.
+bool ReadRecords(HANDLE file, ListFileReader& reader) {
     // Large blocks keep most records whole in one block; freed after the load, not held.
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size)) return false;
@@ -41,9 +37,9 @@ bool ReadRecords(HANDLE file, TextStore& store, ListKind kind) {
     while ((readWell = ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &got,
                                 nullptr) != FALSE) &&
            got > 0)
-        feedTextRecords(decoder, block.data(), got, sink);
-    finishTextRecords(decoder, sink);
-    return readWell;
+        feedListFile(reader, block.data(), got);
+    finishListFile(reader);
+    return readWell && !reader.shortOfMemory;
 }
 
 bool WriteBlock(HANDLE file, const char* data, size_t size) {
@@ -56,9 +52,6 @@ bool WriteBlock(HANDLE file, const char* data, size_t size) {
     }
     return true;
 }
-
-// Hands the file's bytes to a writer; false when it failed.
-using FileContent = std::function<bool(const ByteWriter& write)>;
 
 // Writes the content to a new file at temp, flushed to the disk; false on any failure.
 bool WriteFlushedFile(const FileContent& content, const char* temp) {
@@ -128,11 +121,11 @@ bool ReadWholeFile(HANDLE file, std::string& bytes) {
     return true;
 }
 
-// Opens a list's file and hands it to read; Unreadable (traced) when it exists but could not be
-// opened or read whole.
+// Opens a file and hands it to read; Unreadable (traced) when it exists but could not be opened
+// or read whole.
 template <class Reader>
-ListFileLoad ReadListFile(TextStore& store, ListKind kind, const char* path, Reader read) {
-    if (!path || !*path || listCount(store, kind) < 0) return ListFileLoad::Unreadable;
+ListFileLoad ReadFileWith(const char* path, Reader read) {
+    if (!path || !*path) return ListFileLoad::Unreadable;
     ListFileLoad found = CheckListFile(path);
     if (found != ListFileLoad::Loaded) return found;
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -141,36 +134,59 @@ ListFileLoad ReadListFile(TextStore& store, ListKind kind, const char* path, Rea
         Trace("%s : cannot be opened (error %lu)\r\n", path, GetLastError());
         return ListFileLoad::Unreadable;
     }
-    bool readWell = read(file, store, kind);
+    bool readWell = read(file);
     if (!readWell) Trace("%s : read failed (error %lu)\r\n", path, GetLastError());
     CloseHandle(file);
     return readWell ? ListFileLoad::Loaded : ListFileLoad::Unreadable;
 }
 
-}  // namespace
-
-ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
-    return ReadListFile(store, kind, path, ReadRecords);
-}
-
-bool saveTextFile(const TextChain& chain, const char* path) {
-    return ReplaceFile([&chain](const ByteWriter& write) { return writeTextRecords(chain, write); },
-                       path);
-}
-
-ListFileLoad loadExactFile(TextStore& store, ListKind kind, const char* path) {
-    return ReadListFile(store, kind, path, [](HANDLE file, TextStore& into, ListKind list) {
-        std::string bytes;
-        if (!ReadWholeFile(file, bytes)) return false;
-        attachExactRecords(into, list, bytes);
+// The first bytes of an exact file, for the check of a stale one.
+bool ReadExactHead(const char* path, std::string& head) {
+    head.clear();
+    ListFileLoad found = ReadFileWith(path, [&head](HANDLE file) {
+        char bytes[kExactFileHeaderSize];
+        DWORD got = 0;
+        if (!ReadFile(file, bytes, sizeof bytes, &got, nullptr)) return false;
+        head.assign(bytes, got);
         return true;
     });
+    return found != ListFileLoad::Unreadable;
 }
 
-bool saveExactFile(const ExactSnapshot& records, const char* path) {
-    if (!path || !*path) return false;
-    // No exact text, no file: texts that fit the code page cost no bytes here.
-    if (records.empty()) return DeleteFileA(path) || IsMissingFileError(GetLastError());
-    return ReplaceFile(
-        [&records](const ByteWriter& write) { return writeExactRecords(records, write); }, path);
+bool RemoveFile(const char* path) {
+    return DeleteFileA(path) || IsMissingFileError(GetLastError());
+}
+
+}  // namespace
+
+ListFilesLoad loadListFiles(TextStore& store, ListKind kind, const char* path,
+                            const char* exactPath) {
+    ListFilesLoad load{ListFileLoad::Unreadable, ListFileLoad::Missing};
+    if (listCount(store, kind) < 0) return load;
+    ListFileReader reader;
+    load.texts = ReadFileWith(path, [&reader](HANDLE file) { return ReadRecords(file, reader); });
+    if (load.texts == ListFileLoad::Unreadable) return load;
+    std::string exactFile;
+    if (exactPath) {
+        load.exactForms = ReadFileWith(
+            exactPath, [&exactFile](HANDLE file) { return ReadWholeFile(file, exactFile); });
+        if (load.exactForms == ListFileLoad::Unreadable) exactFile.clear();
+    }
+    addListTexts(store, kind, reader, exactFile);
+    return load;
+}
+
+ListSave writeListFiles(const TextChain& chain, const char* path, const char* exactPath) {
+    ListFileOps ops;
+    ops.replaceTexts = [path](const FileContent& content) { return ReplaceFile(content, path); };
+    if (exactPath && *exactPath) {
+        ops.replaceExact = [exactPath](const FileContent& content) {
+            return ReplaceFile(content, exactPath);
+        };
+        ops.removeExact = [exactPath] { return RemoveFile(exactPath); };
+        ops.readExactHead = [exactPath](std::string& head) {
+            return ReadExactHead(exactPath, head);
+        };
+    }
+    return saveListFiles(chain, ops);
 }

@@ -16,18 +16,12 @@
 
 namespace {
 
-// The exact texts of a list and their file; no file, nothing to write.
-struct ExactWrite {
-    std::string path;
-    ExactSnapshot records;
-};
-
-// One list's files: its texts to path, and its exact texts beside them in the same write, so
-// that the pause of a burst never falls between the two.
+// One list's files: its texts to path, and its exact texts beside them (to exactPath, unless
+// empty) in the same write, so that the pause of a burst never falls between the two.
 struct PendingSave {
     std::string path;
+    std::string exactPath;
     TextChain snapshot;
-    ExactWrite exact;
 };
 
 // Everything below is guarded by g_lock; the thread starts on the first queued write and then
@@ -62,10 +56,20 @@ bool TakeNext(PendingSave& next) {
     return true;
 }
 
-void SaveNow(const TextChain& chain, const char* path, const ExactWrite& exact) {
-    if (!saveTextFile(chain, path)) Trace("%s : not saved\r\n", path);
-    if (!exact.path.empty() && !saveExactFile(exact.records, exact.path.c_str()))
-        Trace("%s : not saved\r\n", exact.path.c_str());
+void SaveNow(const TextChain& chain, const char* path, const char* exactPath) {
+    switch (writeListFiles(chain, path, exactPath)) {
+        case ListSave::Saved: return;
+        case ListSave::ExactNotSaved: Trace("%s : not saved\r\n", exactPath); return;
+        case ListSave::TextsNotSaved: Trace("%s : not saved\r\n", path); return;
+        case ListSave::Held:
+            Trace("%s : not saved, as %s could not be replaced and would not fit it\r\n", path,
+                  exactPath);
+            return;
+    }
+}
+
+const char* ExactPathOf(const PendingSave& save) {
+    return save.exactPath.empty() ? nullptr : save.exactPath.c_str();
 }
 
 // Writes one file; returns how long the next write of a burst waits.
@@ -73,7 +77,7 @@ DWORD SaveAndPace(const PendingSave& save) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&start);
-    SaveNow(save.snapshot, save.path.c_str(), save.exact);
+    SaveNow(save.snapshot, save.path.c_str(), ExactPathOf(save));
     QueryPerformanceCounter(&end);
     return pauseAfterWriteMs(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
                              static_cast<double>(frequency.QuadPart));
@@ -109,11 +113,6 @@ BOOL CALLBACK StartSaveThread(INIT_ONCE*, void*, void**) {
     return TRUE;
 }
 
-ExactWrite ExactWriteOf(const TextChain& chain, const char* exactPath) {
-    if (!exactPath || !*exactPath) return {};
-    return ExactWrite{exactPath, exactSnapshot(chain)};
-}
-
 bool SaveThreadRunning() {
     static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
     InitOnceExecuteOnce(&once, StartSaveThread, nullptr, nullptr);
@@ -125,8 +124,8 @@ bool Enqueue(const TextChain& chain, const char* path, const char* exactPath) {
     try {
         // Declared before the lock: the older snapshot swapped into them is freed after it.
         TextChain snapshot = chain;
-        ExactWrite exact = ExactWriteOf(chain, exactPath);
         std::string name = path;
+        std::string exactName = exactPath ? exactPath : "";
         Locked lock;
         auto slot =
             std::find_if(g_pending.begin(), g_pending.end(),
@@ -136,7 +135,7 @@ bool Enqueue(const TextChain& chain, const char* path, const char* exactPath) {
             slot = std::prev(g_pending.end());
         }
         std::swap(slot->snapshot, snapshot);
-        std::swap(slot->exact, exact);
+        std::swap(slot->exactPath, exactName);
         ResetEvent(g_idle);
         SetEvent(g_work);
         return true;
@@ -151,12 +150,7 @@ void queueListSave(const TextChain& chain, const char* path, const char* exactPa
     if (!path || !*path) return;
     if (SaveThreadRunning() && Enqueue(chain, path, exactPath)) return;
     waitForListSaves();
-    try {
-        SaveNow(chain, path, ExactWriteOf(chain, exactPath));
-    } catch (const std::exception&) {  // bad_alloc: the texts at least
-        SaveNow(chain, path, {});
-        Trace("%s : not saved (no memory)\r\n", exactPath);
-    }
+    SaveNow(chain, path, exactPath);
 }
 
 void waitForListSaves() {

@@ -108,6 +108,7 @@ void endRecord(TextRecordDecoder& decoder, const TextRecordSink& sink) {
     decoder.started = false;
     decoder.pendingCr = false;
     decoder.skipping = false;
+    ++decoder.ended;
 }
 
 }  // namespace

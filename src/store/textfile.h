@@ -19,6 +19,7 @@ struct TextRecordDecoder {
     bool started = false;    // a byte of the current record was taken
     bool pendingCr = false;  // a CR waits for the next byte: CR LF or a lone CR
     bool skipping = false;   // memory ran out on this record
+    uint32_t ended = 0;      // records ended so far, dropped ones too: a record's place
 };
 
 // The sink may take the text away (move it into a list): the decoder starts the next record anew.

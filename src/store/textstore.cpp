@@ -25,9 +25,13 @@ bool isValidId(int id) {
     return id >= kFirstTextId && id <= kLastTextId;
 }
 
+TextKey keyOf(const TextEntry& entry) {
+    return TextKey{entry.text, entry.exact.get()};
+}
+
 // Forgets the entry everywhere but in the chain; the caller erases it from there.
 void releaseEntry(TextStore& store, TextList& list, const TextEntry& entry) {
-    list.byText.erase(entry.text);
+    list.byText.erase(keyOf(entry));
     store.slots[entry.id - kFirstTextId] = TextStore::IdSlot{};
     releaseTextId(store.pool, entry.id);
 }
@@ -60,7 +64,7 @@ bool placeEntry(TextStore& store, TextList& list, ListKind kind, std::shared_ptr
     std::pair<decltype(list.byText)::iterator, bool> placed;
     try {
         makeRoomForOne(list.chain);
-        placed = list.byText.emplace(entry->text, entry.get());
+        placed = list.byText.emplace(keyOf(*entry), entry.get());
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -138,6 +142,21 @@ void destroyTextStore(TextStore* store) {
     delete store;
 }
 
+bool operator==(const TextKey& a, const TextKey& b) {
+    if (a.text != b.text || !a.exact != !b.exact) return false;
+    return !a.exact || *a.exact == *b.exact;
+}
+
+size_t TextHash::operator()(const TextKey& key) const {
+    size_t hash = (*this)(key.text);
+    if (!key.exact) return hash;
+    // Byte-equal texts of different exact forms are the common case here (all "?"): the form
+    // must spread them.
+    const std::u16string& exact = *key.exact;
+    std::string_view units(reinterpret_cast<const char*>(exact.data()), exact.size() * 2);
+    return hash ^ rotateLeft((*this)(units) + 0x9E3779B97F4A7C15ull, 23);
+}
+
 size_t TextHash::operator()(std::string_view text) const {
     constexpr uint64_t kOdd1 = 0x9E3779B97F4A7C15ull, kOdd2 = 0xC2B2AE3D27D4EB4Full;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -158,11 +177,11 @@ size_t TextHash::operator()(std::string_view text) const {
     return static_cast<size_t>(h ^ (h >> 32));
 }
 
-bool addText(TextStore& store, ListKind kind, const char* text) {
+bool addText(TextStore& store, ListKind kind, const char* text, ExactText exact) {
     TextList* list = listOf(store, kind);
     if (!list || !text) return false;
     // A text already held moves without a copy, even when memory is short.
-    auto found = list->byText.find(std::string_view(text));
+    auto found = list->byText.find(TextKey{text, exact.get()});
     if (found != list->byText.end()) {
         moveToFront(*list, found->second);
         return true;
@@ -173,17 +192,10 @@ bool addText(TextStore& store, ListKind kind, const char* text) {
     } catch (const std::exception&) {
         return false;
     }
-    return addText(store, kind, std::move(owned));
+    return addText(store, kind, std::move(owned), std::move(exact));
 }
 
-bool addText(TextStore& store, ListKind kind, const char* text, ExactText exact) {
-    if (!addText(store, kind, text)) return false;
-    // The text is now at index 0 of its list, whether new or moved there.
-    listOf(store, kind)->chain.back()->exact = std::move(exact);
-    return true;
-}
-
-bool addText(TextStore& store, ListKind kind, std::string&& text) {
+bool addText(TextStore& store, ListKind kind, std::string&& text, ExactText exact) {
     TextList* list = listOf(store, kind);
     if (!list) return false;
     std::shared_ptr<TextEntry> entry;
@@ -195,6 +207,7 @@ bool addText(TextStore& store, ListKind kind, std::string&& text) {
     entry->text = std::move(text);
     size_t nul = entry->text.find('\0');
     if (nul != std::string::npos) entry->text.resize(nul);
+    entry->exact = std::move(exact);
     return placeEntry(store, *list, kind, std::move(entry));
 }
 
@@ -224,13 +237,10 @@ const std::u16string* exactTextOfId(const TextStore& store, int id) {
     return entry ? entry->exact.get() : nullptr;
 }
 
-bool attachExactText(TextStore& store, ListKind kind, std::string_view text, ExactText exact) {
-    TextList* list = listOf(store, kind);
-    if (!list) return false;
-    auto found = list->byText.find(text);
-    if (found == list->byText.end()) return false;
-    found->second->exact = std::move(exact);
-    return true;
+ExactText sharedExactTextOfId(const TextStore& store, int id) {
+    if (!isValidId(id)) return nullptr;
+    const TextEntry* entry = store.slots[id - kFirstTextId].entry;
+    return entry ? entry->exact : nullptr;
 }
 
 int idAt(const TextStore& store, ListKind kind, int index) {
@@ -244,8 +254,8 @@ int listCount(const TextStore& store, ListKind kind) {
     return list ? static_cast<int>(list->chain.size()) : -1;
 }
 
-bool isRegistered(const TextStore& store, const char* text) {
-    return text && store.registered.byText.count(std::string_view(text)) != 0;
+bool isRegistered(const TextStore& store, const char* text, const std::u16string* exact) {
+    return text && store.registered.byText.count(TextKey{text, exact}) != 0;
 }
 
 bool isHistoryId(const TextStore& store, int id) {
@@ -256,7 +266,7 @@ bool isHistoryId(const TextStore& store, int id) {
 
 bool recordHistoryText(TextStore& store, int historyCount, const char* text, ExactText exact) {
     // A registered text is reached from its own menu section; the History does not repeat it.
-    if (isRegistered(store, text)) return true;
+    if (isRegistered(store, text, exact.get())) return true;
     if (!addText(store, ListKind::History, text, exact)) {
         // The pool may be full of History entries beyond the count (a lowered count, a long
         // file): drop those the new text would push out anyway, then refuse only if still full.
@@ -270,7 +280,7 @@ bool recordHistoryText(TextStore& store, int historyCount, const char* text, Exa
 }
 
 bool registerText(TextStore& store, const char* text, ExactText exact) {
-    if (isRegistered(store, text)) return true;
+    if (isRegistered(store, text, exact.get())) return true;
     if (!addText(store, ListKind::RegisteredTexts, text, std::move(exact))) return false;
     if (store.saver) store.saver(ListKind::RegisteredTexts);
     return true;
@@ -280,7 +290,7 @@ void clearHistory(TextStore& store) {
     clearList(store, ListKind::History);
 }
 
-bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows) {
+bool replaceRegisteredTexts(TextStore& store, const std::vector<TextRow>& rows) {
     // The entries as they were, so that a replace that cannot be completed is undone whole.
     TextChain before;
     try {
@@ -291,14 +301,8 @@ bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& ro
     clearList(store, ListKind::RegisteredTexts);
     bool allStored = true;
     for (auto row = rows.rbegin(); row != rows.rend() && allStored; ++row)
-        allStored = addText(store, ListKind::RegisteredTexts, row->c_str());
-    if (allStored) {
-        // The editor works on code-page bytes: a row it left as it was keeps its exact form.
-        for (const auto& entry : before)
-            if (entry->exact)
-                attachExactText(store, ListKind::RegisteredTexts, entry->text, entry->exact);
-        return true;
-    }
+        allStored = addText(store, ListKind::RegisteredTexts, row->text.c_str(), row->exact);
+    if (allStored) return true;
     // The old entries go back in their order, on the ids they freed (a save that holds them
     // reads only their texts).
     clearList(store, ListKind::RegisteredTexts);

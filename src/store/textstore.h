@@ -29,14 +29,23 @@ bool isTextIdUsed(const TextIdPool& pool, int id);
 
 // The exact UTF-16 form of a text the code page cannot hold (é, emoji, Korean...), kept beside
 // its code-page bytes; null for every text that fits, so those carry nothing extra. Shared and
-// never changed in place: a newer form replaces the pointer.
+// never changed: it is part of the text's identity.
 using ExactText = std::shared_ptr<const std::u16string>;
 
 struct TextEntry {
     int id = -1;
     std::string text;  // never holds a NUL byte: texts are C strings end to end
-    ExactText exact;   // changed on the list's own thread only
+    ExactText exact;   // fixed for the entry's life, like text
 };
+
+// A text's identity: its exact form where it has one, else its bytes. Two texts whose bytes
+// agree but whose exact forms differ (two Korean words are both "?????" in the code page) are
+// two texts; a code-page text and an exact one never equal each other.
+struct TextKey {
+    std::string_view text;
+    const std::u16string* exact = nullptr;
+};
+bool operator==(const TextKey& a, const TextKey& b);
 
 // Entries in list order reversed: the back of a chain is index 0 (the newest), the front the
 // last index (the oldest), so adding to the front of the list is a push_back and trimming the
@@ -50,11 +59,12 @@ using TextChain = std::vector<std::shared_ptr<TextEntry>>;
 // than hashing long texts again on every rehash and bucket walk.
 struct TextHash {
     size_t operator()(std::string_view text) const;
+    size_t operator()(const TextKey& key) const;
 };
 
 struct TextList {
     TextChain chain;
-    std::unordered_map<std::string_view, TextEntry*, TextHash> byText;  // never a text twice
+    std::unordered_map<TextKey, TextEntry*, TextHash> byText;  // never a text twice
 };
 
 // Called by recordHistoryText and registerText when the file of a list should be written.
@@ -79,17 +89,14 @@ struct TextStore {
 TextStore* createTextStore();
 void destroyTextStore(TextStore* store);
 
-// Puts text at index 0 of the list. An equal text (byte for byte) already there moves to index
-// 0 and keeps its id; otherwise a new entry takes the lowest free id. False when the kind names
-// no list, text is null, or the text could not be stored (every id taken, or no memory); both
-// lists are then unchanged.
-bool addText(TextStore& store, ListKind kind, const char* text);
+// Puts text, with exact as its exact form (null: a code-page text), at index 0 of the list. An
+// equal text (see TextKey) already there moves to index 0 and keeps its id; otherwise a new
+// entry takes the lowest free id. False when the kind names no list, text is null, or the text
+// could not be stored (every id taken, or no memory); both lists are then unchanged.
+bool addText(TextStore& store, ListKind kind, const char* text, ExactText exact = nullptr);
 // The same for a text the caller gives up (a record just read from a file): it is moved into
 // the list, not copied; it ends at its first NUL like a C string.
-bool addText(TextStore& store, ListKind kind, std::string&& text);
-// The same, the entry then carrying exact as its exact form (null: none), whether it is new or
-// was already there: the newest form of a text wins.
-bool addText(TextStore& store, ListKind kind, const char* text, ExactText exact);
+bool addText(TextStore& store, ListKind kind, std::string&& text, ExactText exact = nullptr);
 
 // Removes every entry of the list and releases their ids. False when the kind names no list.
 bool clearList(TextStore& store, ListKind kind);
@@ -104,9 +111,8 @@ const char* textOfId(const TextStore& store, int id);
 // The exact form of the entry holding id, null when it has none or no entry holds the id; valid
 // like the pointer of textOfId.
 const std::u16string* exactTextOfId(const TextStore& store, int id);
-
-// Gives the entry of the list whose bytes equal text the exact form; false when none has them.
-bool attachExactText(TextStore& store, ListKind kind, std::string_view text, ExactText exact);
+// The same form shared, for a copy of the text that keeps its identity (a registration).
+ExactText sharedExactTextOfId(const TextStore& store, int id);
 
 // Id of the entry at index (0 = newest); -1 for a bad kind or an index outside 0..count-1.
 int idAt(const TextStore& store, ListKind kind, int index);
@@ -114,8 +120,8 @@ int idAt(const TextStore& store, ListKind kind, int index);
 // Number of entries; -1 when the kind names no list.
 int listCount(const TextStore& store, ListKind kind);
 
-// Whether the RegisteredTexts hold a text equal to text (false for null).
-bool isRegistered(const TextStore& store, const char* text);
+// Whether the RegisteredTexts hold a text equal to text with that exact form (false for null).
+bool isRegistered(const TextStore& store, const char* text, const std::u16string* exact = nullptr);
 
 // Whether the History holds an entry with that id.
 bool isHistoryId(const TextStore& store, int id);
@@ -136,9 +142,14 @@ bool registerText(TextStore& store, const char* text, ExactText exact = nullptr)
 // Empties the History. Its file is written at the next save, not now.
 void clearHistory(TextStore& store);
 
+// One row of the registered-text editor: a text and its exact form.
+struct TextRow {
+    std::string text;
+    ExactText exact;
+};
+
 // Replaces the RegisteredTexts by rows, rows[0] ending at index 0; equal rows collapse into
-// one entry at the place of the topmost. A row equal to a text registered before keeps that
-// text's exact form. The caller saves the file afterwards. False when a row could not be stored
-// (every id taken, or no memory): the RegisteredTexts then hold their texts as before, in their
-// order.
-bool replaceRegisteredTexts(TextStore& store, const std::vector<std::string>& rows);
+// one entry at the place of the topmost. The caller saves the file afterwards. False when a row
+// could not be stored (every id taken, or no memory): the RegisteredTexts then hold their texts
+// as before, in their order.
+bool replaceRegisteredTexts(TextStore& store, const std::vector<TextRow>& rows);

@@ -396,6 +396,10 @@ def codec_rows(path):
             rows.append(("codec %d × %s: save / load (decode alone) vs fwrite / fread"
                          % (entries, label),
                          "%.1f× / %.1f× (%.1f×)" % (save, load, decode), "target ≤ 2× / 2×"))
+    exact = [r for r in runs if r["name"] == "BM_LoadExactFile16MB"]
+    if exact:
+        rows.append(("load of %d texts with a %.0f MB .hsu (exact forms)"
+                     % (FULL, exact[0]["hsu_MB"]), "%.0f ms" % exact[0]["real_time"], "-"))
     return rows
 
 

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "menu/menulayout.h"
+#include "store/exactfile.h"
+#include "store/listpair.h"
 #include "store/textfile.h"
 #include "store/textstore.h"
 
@@ -142,6 +144,40 @@ void BM_LoadRaw(benchmark::State& state) {
         std::fclose(file);
     }
 }
+
+// A start with a full history of texts the code page cannot hold: the .hst read, then its 16 MB
+// .hsu read and every form given to its entry.
+void BM_LoadExactFile16MB(benchmark::State& state) {
+    TextStore* saved = createTextStore();
+    const std::u16string korean(1300, u'\uD55C');  // 3 UTF-8 bytes each: about 4 KB per text
+    for (int i = 0; i < kFullHistory; ++i) {
+        std::u16string exact = korean;
+        for (char digit : std::to_string(i)) exact += static_cast<char16_t>(digit);
+        addText(*saved, ListKind::History, std::string(exact.size(), '?').c_str(),
+                std::make_shared<const std::u16string>(std::move(exact)));
+    }
+    const std::string texts = FileBytes(*saved);
+    ListFingerprint listFile;
+    fingerprintOfTextRecords(saved->history.chain, listFile);
+    std::string exactFile;
+    writeExactFile(exactSnapshot(saved->history.chain), listFile, [&](const char* d, size_t n) {
+        exactFile.append(d, n);
+        return true;
+    });
+    destroyTextStore(saved);
+    for (auto _ : state) {
+        TextStore* store = createTextStore();
+        ListFileReader reader;
+        feedListFile(reader, texts.data(), texts.size());
+        finishListFile(reader);
+        addListTexts(*store, ListKind::History, reader, exactFile);
+        state.PauseTiming();
+        destroyTextStore(store);
+        state.ResumeTiming();
+    }
+    state.counters["hsu_MB"] = static_cast<double>(exactFile.size()) / (1 << 20);
+}
+BENCHMARK(BM_LoadExactFile16MB)->Unit(benchmark::kMillisecond);
 
 void CodecCases(benchmark::internal::Benchmark* b) {
     for (int entries : {30, 1000, kFullHistory})

@@ -1,6 +1,7 @@
 // Copier for the end-to-end scenarios: puts a text on the clipboard the way another program
-// would, optionally with registered marker formats beside it, and ends.
-//   qmcopier TEXT [FORMAT[=DWORD]...]      each FORMAT holds a DWORD (0 when not given)
+// would, optionally with registered marker formats beside it, and ends. With -hold it opens the
+// clipboard again at once and keeps it open that long, as clipboard bridges and sync tools do.
+//   qmcopier [-hold=MS] TEXT [FORMAT[=DWORD]...]      each FORMAT holds a DWORD (0 when not given)
 #include <windows.h>
 
 #include <cstdio>
@@ -44,6 +45,12 @@ bool PutMarker(const char* argument) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    DWORD holdMs = 0;
+    if (argc > 1 && std::strncmp(argv[1], "-hold=", 6) == 0) {
+        holdMs = static_cast<DWORD>(std::strtoul(argv[1] + 6, nullptr, 10));
+        ++argv;
+        --argc;
+    }
     if (argc < 2) return 64;
     // A program owns what it copies through a window of its own.
     HWND owner =
@@ -56,6 +63,10 @@ int main(int argc, char** argv) {
     bool ok = SetClipboardData(CF_TEXT, GlobalCopy(argv[1], std::strlen(argv[1]) + 1)) != nullptr;
     for (int i = 2; i < argc; ++i) ok = PutMarker(argv[i]) && ok;
     CloseClipboard();
+    if (holdMs && OpenClipboard(owner)) {
+        Sleep(holdMs);
+        CloseClipboard();
+    }
     DestroyWindow(owner);
     if (!ok) std::fprintf(stderr, "a format was refused\n");
     return ok ? 0 : 1;

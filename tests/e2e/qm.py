@@ -185,6 +185,11 @@ class Quillmate:
         copier = os.path.join(os.path.dirname(Config.driver), "qmcopier.exe")
         return subprocess.run([Config.wine, copier, text, *formats], cwd=self.folder,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=90)
+
+    def copy_held(self, text, hold_ms):
+        """Copies text from a Win32 program that then holds the clipboard open for hold_ms."""
+        return self.copy_marked("-hold=%d" % hold_ms, text)
+
     def dialog(self, verb, caption, *args):
         """A driver verb on the dialog captioned caption; the finished process."""
         return self.driver(verb, caption, *[str(a) for a in args])

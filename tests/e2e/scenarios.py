@@ -312,6 +312,17 @@ def log_files_of_text_and_image(q):
 
 
 @scenario
+def copy_survives_a_clipboard_held_after_it(q):
+    q.start_empty()
+    copy_text("before")
+    q.wait_file("quillmate.hst", records("before"))
+    check_equal(q.copy_held("held for 1.5 s", 1500).returncode, 0, "exit code of the copier")
+    expected = records("before", "held for 1.5 s")
+    check_equal(q.wait_file("quillmate.hst", expected), expected, ".hst after the held copy")
+    check_equal(q.quit(), 0, "exit code")
+
+
+@scenario
 def marked_copy_is_never_kept(q):
     log = with_log_folder(q)
     q.start_empty()

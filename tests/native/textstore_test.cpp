@@ -115,11 +115,18 @@ TEST(TextStore, SaverIsAskedOnlyWhenAListChanged) {
     EXPECT_TRUE(isTextIdUsed(store.pool, 4097));
 }
 
+// Editor rows of code-page texts.
+std::vector<TextRow> plainRows(std::initializer_list<const char*> texts) {
+    std::vector<TextRow> rows;
+    for (const char* text : texts) rows.push_back({text, nullptr});
+    return rows;
+}
+
 TEST(TextStore, ReplacedRegisteredTextsCollapseAtTheTopmostRow) {
     TextStore store;
     registerText(store, "old");
     recordHistoryText(store, 30, "x");
-    ASSERT_TRUE(replaceRegisteredTexts(store, {"x", "y", "x", "old"}));
+    ASSERT_TRUE(replaceRegisteredTexts(store, plainRows({"x", "y", "x", "old"})));
     EXPECT_EQ(rowsOf(store, kRegistered), (Rows{{4098, "x"}, {4099, "y"}, {4096, "old"}}));
     EXPECT_TRUE(isHistoryId(store, 4097));
     EXPECT_FALSE(isHistoryId(store, 4098));
@@ -131,11 +138,11 @@ TEST(TextStore, AReplaceThatCannotBeStoredLeavesTheRegisteredTextsAsTheyWere) {
     for (const char* text : {"c", "b", "a"}) registerText(store, text);
     for (int i = 3; i < kTextIdCount; ++i) addText(store, kHistory, std::to_string(i).c_str());
     ASSERT_EQ(allocateTextId(store.pool), -1);
-    EXPECT_FALSE(replaceRegisteredTexts(store, {"a", "b", "c", "x"}));
+    EXPECT_FALSE(replaceRegisteredTexts(store, plainRows({"a", "b", "c", "x"})));
     Rows texts = rowsOf(store, kRegistered);
     for (auto& row : texts) row.first = 0;  // ids may change, the texts and their order may not
     EXPECT_EQ(texts, (Rows{{0, "a"}, {0, "b"}, {0, "c"}}));
-    EXPECT_TRUE(replaceRegisteredTexts(store, {"x", "a", "c"}));
+    EXPECT_TRUE(replaceRegisteredTexts(store, plainRows({"x", "a", "c"})));
     EXPECT_EQ(rowsOf(store, kRegistered).size(), 3u);
 }
 

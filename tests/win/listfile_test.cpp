@@ -13,8 +13,8 @@
 
 namespace {
 
-using testenv::ReadFileBytes;
 using testenv::FolderNames;
+using testenv::ReadFileBytes;
 using testenv::WriteFileBytes;
 
 constexpr ListKind kHistory = ListKind::History;
@@ -24,6 +24,14 @@ std::vector<std::string> HistoryOf(const TextStore& store) {
     for (int i = 0; i < listCount(store, kHistory); ++i)
         texts.emplace_back(textOfId(store, idAt(store, kHistory, i)));
     return texts;
+}
+
+ListFileLoad LoadTexts(TextStore& store, ListKind kind, const char* path) {
+    return loadListFiles(store, kind, path, nullptr).texts;
+}
+
+bool SaveTexts(const TextStore& store, const std::string& path) {
+    return writeListFiles(store.history.chain, path.c_str(), nullptr) == ListSave::Saved;
 }
 
 struct ListFileTest : ::testing::Test {
@@ -42,11 +50,11 @@ TEST_F(ListFileTest, SaveLeavesExactlyTheNewBytesAndNothingBeside) {
     for (const std::string& name : {std::string("quillmate.hst"), longName}) {
         const std::string path = folder.file(name.c_str());
         ASSERT_TRUE(WriteFileBytes(path, std::string(100000, 'x')));
-        ASSERT_TRUE(saveTextFile(store.history.chain, path.c_str())) << path.size();
+        ASSERT_TRUE(SaveTexts(store, path)) << path.size();
         EXPECT_EQ(ReadFileBytes(path), std::string("old\0new\r\nline\0", 14));
         EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{name});
         TextStore loaded;
-        EXPECT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Loaded);
+        EXPECT_EQ(LoadTexts(loaded, kHistory, path.c_str()), ListFileLoad::Loaded);
         EXPECT_EQ(HistoryOf(loaded), HistoryOf(store));
         DeleteFileA(path.c_str());
     }
@@ -59,14 +67,14 @@ TEST_F(ListFileTest, AFailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
     HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(saveTextFile(store.history.chain, path.c_str()));
+    EXPECT_FALSE(SaveTexts(store, path));
     CloseHandle(holder);
     EXPECT_EQ(ReadFileBytes(path), "before");
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"quillmate.hst"});
 
     const std::string dir = folder.file("folder.hst");
     ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
-    EXPECT_FALSE(saveTextFile(store.history.chain, dir.c_str()));
+    EXPECT_FALSE(SaveTexts(store, dir));
     EXPECT_EQ(FolderNames(folder.path()),
               (std::vector<std::string>{"folder.hst", "quillmate.hst"}));
 }
@@ -74,15 +82,15 @@ TEST_F(ListFileTest, AFailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
 TEST_F(ListFileTest, LoadTellsMissingFromUnreadable) {
     const std::string path = folder.file("quillmate.hst");
     TextStore loaded;
-    EXPECT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Missing);
-    EXPECT_EQ(loadTextFile(loaded, kHistory, folder.file("none\\q.hst").c_str()),
+    EXPECT_EQ(LoadTexts(loaded, kHistory, path.c_str()), ListFileLoad::Missing);
+    EXPECT_EQ(LoadTexts(loaded, kHistory, folder.file("none\\q.hst").c_str()),
               ListFileLoad::Missing);
     ASSERT_TRUE(WriteFileBytes(path, std::string("a\0", 2)));
     HANDLE locked = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Unreadable);
+    EXPECT_EQ(LoadTexts(loaded, kHistory, path.c_str()), ListFileLoad::Unreadable);
     CloseHandle(locked);
-    EXPECT_EQ(loadTextFile(loaded, kHistory, folder.path().c_str()), ListFileLoad::Unreadable);
+    EXPECT_EQ(LoadTexts(loaded, kHistory, folder.path().c_str()), ListFileLoad::Unreadable);
     EXPECT_EQ(listCount(loaded, kHistory), 0);
 }
 
@@ -100,7 +108,7 @@ TEST_F(ListFileTest, AQueuedSaveWritesItsSnapshotAndABurstEndsWithTheNewestList)
     }
     waitForListSaves();
     TextStore loaded;
-    ASSERT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Loaded);
+    ASSERT_EQ(LoadTexts(loaded, kHistory, path.c_str()), ListFileLoad::Loaded);
     EXPECT_EQ(HistoryOf(loaded), HistoryOf(store));
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"quillmate.hst"});
 }

@@ -380,9 +380,9 @@ TEST_F(MainWindowTest, EachChangeWhileTheClipboardIsHeldGetsItsOwnRetries) {
         CloseClipboard();
     });
     bool held = WaitForSingleObject(opened, 2000) == WAIT_OBJECT_0;
-    // One change more than a change has retries, all while the clipboard is held: the last
+    // Changes while the clipboard is held, each more than a change's first retries: the last
     // must still be read once the clipboard is let go.
-    for (int change = 0; change <= kClipboardOpenRetries; ++change) OnClipboardChanged(window_);
+    for (int change = 0; change < 6; ++change) OnClipboardChanged(window_);
     SetEvent(release);
     holder.join();
     PumpMessages(400);
@@ -480,36 +480,54 @@ TEST_F(MainWindowTest, ChosenTextGoesOnTheClipboardAndARemovedIdDoesNothing) {
     EXPECT_TRUE(ReadClipboardFormat(nullptr, CF_TEXT).empty());
 }
 
-// Exact forms come back after a restart, only to entries with their bytes; texts that fit the
+// An empty text is a text, whichever format it came in: recorded, logged and cleared on time.
+TEST_F(MainWindowTest, AnEmptyUnicodeCopyIsAnEmptyText) {
+    Start();
+    Copy("x");
+    CopyUnicode(u"");
+    EXPECT_EQ(History(), (std::vector<std::string>{"", "x"}));
+}
+
+std::u16string UnicodeOnClipboard() {
+    std::vector<char> unicode = ReadClipboardFormat(nullptr, CF_UNICODETEXT);
+    return unicode.size() < 2 ? u""
+                              : std::u16string(reinterpret_cast<const char16_t*>(unicode.data()));
+}
+
+// Two texts of the same code-page bytes stay two entries across a restart and each comes back
+// exactly; a history an older program rewrote keeps its texts without forms; texts that fit the
 // code page leave no file of exact forms.
-TEST_F(MainWindowTest, ExactTextsSurviveARestartBesideTheirOwnBytesOnly) {
+TEST_F(MainWindowTest, ExactTextsSurviveARestartAsEntriesOfTheirOwn) {
     const std::string exactFile = folder_.file("quillmate.hsu");
     Start();
     Copy("\x93\xFA\x96\x7B");  // 日本
     Quit();
     EXPECT_FALSE(testenv::FileExists(exactFile));
 
-    const std::u16string gone = u"caf\u00E9", kept = u"\U0001F600 smile";
+    const std::u16string hello = u"\uC548\uB155\uD558\uC138\uC694",
+                         thanks = u"\uAC10\uC0AC\uD569\uB2C8\uB2E4";
     Start();
-    CopyUnicode(gone);
-    CopyUnicode(kept);
+    CopyUnicode(hello);
+    CopyUnicode(thanks);
     Quit();
-    ASSERT_TRUE(testenv::FileExists(exactFile));
-    // An older program rewrote the history without the first text.
-    const std::string rewritten = AnsiFromWide(kept) + '\0' + AnsiFromWide(gone) + "x" + '\0';
-    ASSERT_TRUE(testenv::WriteFileBytes(folder_.file("quillmate.hst"), rewritten));
     ClearClipboard(nullptr);  // the join would record the last copy again
     Start();
-    ASSERT_EQ(listCount(Store(), ListKind::History), 2);
-    const std::u16string* newest = exactTextOfId(Store(), idAt(Store(), ListKind::History, 0));
-    const std::u16string* oldest = exactTextOfId(Store(), idAt(Store(), ListKind::History, 1));
-    EXPECT_EQ(newest, nullptr) << "a record attached to a text with other bytes";
-    ASSERT_NE(oldest, nullptr);
-    EXPECT_EQ(*oldest, kept);
-    SendMessageA(window_, WM_COMMAND, static_cast<WPARAM>(idAt(Store(), ListKind::History, 1)), 0);
-    std::vector<char> unicode = ReadClipboardFormat(nullptr, CF_UNICODETEXT);
-    ASSERT_GE(unicode.size(), 2u);
-    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(unicode.data())), kept);
+    ASSERT_EQ(listCount(Store(), ListKind::History), 3);  // and 日本
+    for (const auto& [index, text] : {std::pair{0, thanks}, std::pair{1, hello}}) {
+        SendMessageA(window_, WM_COMMAND,
+                     static_cast<WPARAM>(idAt(Store(), ListKind::History, index)), 0);
+        EXPECT_EQ(UnicodeOnClipboard(), text) << index;
+    }
+    Quit();
+
+    const std::string rewritten =
+        AnsiFromWide(hello) + '\0' + AnsiFromWide(thanks) + std::string("\0x", 2);
+    ASSERT_TRUE(testenv::WriteFileBytes(folder_.file("quillmate.hst"), rewritten));
+    ClearClipboard(nullptr);
+    Start();
+    ASSERT_EQ(listCount(Store(), ListKind::History), 2) << "the two ????? are one text now";
+    for (int index : {0, 1})
+        EXPECT_EQ(exactTextOfId(Store(), idAt(Store(), ListKind::History, index)), nullptr);
 }
 
 // The pad shows code-page bytes: a text registered from it unchanged keeps its exact form, a

@@ -61,9 +61,9 @@ bool WriteBlock(HANDLE file, const char* data, size_t size) {
 using FileContent = std::function<bool(const ByteWriter& write)>;
 
 // Writes the content to a new file at temp, flushed to the disk; false on any failure.
-bool WriteFlushedFile(const FileContent& content, const char* temp) {
+bool WriteFlushedFile(const FileContent& content, const char16_t* temp) {
     HANDLE file =
-        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(WideChars(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool written =
         content([file](const char* data, size_t size) { return WriteBlock(file, data, size); });
@@ -72,35 +72,36 @@ bool WriteFlushedFile(const FileContent& content, const char* temp) {
 }
 
 // Replaces path by a flushed temporary beside it, in one step.
-bool ReplaceFile(const FileContent& content, const char* path) {
+bool ReplaceFile(const FileContent& content, const char16_t* path) {
     if (!path || !*path) return false;
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = GetFileAttributesW(WideChars(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    std::string temp;
+    std::u16string temp;
     try {
         temp = tempSiblingPath(path);
     } catch (const std::exception&) {
         return false;
     }
     if (WriteFlushedFile(content, temp.c_str()) &&
-        MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        MoveFileExW(WideChars(temp), WideChars(path),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    DeleteFileA(temp.c_str());
+    DeleteFileW(WideChars(temp));
     return false;
 }
 
 // Checks that path names a file we may open; Loaded when it does.
-ListFileLoad CheckListFile(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
+ListFileLoad CheckListFile(const char16_t* path) {
+    DWORD attributes = GetFileAttributesW(WideChars(path));
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
         if (IsMissingFileError(error)) return ListFileLoad::Missing;
-        Trace("%s : attributes unreadable (error %lu)\r\n", path, error);
+        Trace("%s : attributes unreadable (error %lu)\r\n", AnsiFromWide(path).c_str(), error);
         return ListFileLoad::Unreadable;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        Trace("%s : is a folder\r\n", path);
+        Trace("%s : is a folder\r\n", AnsiFromWide(path).c_str());
         return ListFileLoad::Unreadable;
     }
     return ListFileLoad::Loaded;
@@ -131,34 +132,34 @@ bool ReadWholeFile(HANDLE file, std::string& bytes) {
 // Opens a list's file and hands it to read; Unreadable (traced) when it exists but could not be
 // opened or read whole.
 template <class Reader>
-ListFileLoad ReadListFile(TextStore& store, ListKind kind, const char* path, Reader read) {
+ListFileLoad ReadListFile(TextStore& store, ListKind kind, const char16_t* path, Reader read) {
     if (!path || !*path || listCount(store, kind) < 0) return ListFileLoad::Unreadable;
     ListFileLoad found = CheckListFile(path);
     if (found != ListFileLoad::Loaded) return found;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(WideChars(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        Trace("%s : cannot be opened (error %lu)\r\n", path, GetLastError());
+        Trace("%s : cannot be opened (error %lu)\r\n", AnsiFromWide(path).c_str(), GetLastError());
         return ListFileLoad::Unreadable;
     }
     bool readWell = read(file, store, kind);
-    if (!readWell) Trace("%s : read failed (error %lu)\r\n", path, GetLastError());
+    if (!readWell) Trace("%s : read failed (error %lu)\r\n", AnsiFromWide(path).c_str(), GetLastError());
     CloseHandle(file);
     return readWell ? ListFileLoad::Loaded : ListFileLoad::Unreadable;
 }
 
 }  // namespace
 
-ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char* path) {
+ListFileLoad loadTextFile(TextStore& store, ListKind kind, const char16_t* path) {
     return ReadListFile(store, kind, path, ReadRecords);
 }
 
-bool saveTextFile(const TextChain& chain, const char* path) {
+bool saveTextFile(const TextChain& chain, const char16_t* path) {
     return ReplaceFile([&chain](const ByteWriter& write) { return writeTextRecords(chain, write); },
                        path);
 }
 
-ListFileLoad loadExactFile(TextStore& store, ListKind kind, const char* path) {
+ListFileLoad loadExactFile(TextStore& store, ListKind kind, const char16_t* path) {
     return ReadListFile(store, kind, path, [](HANDLE file, TextStore& into, ListKind list) {
         std::string bytes;
         if (!ReadWholeFile(file, bytes)) return false;
@@ -167,10 +168,10 @@ ListFileLoad loadExactFile(TextStore& store, ListKind kind, const char* path) {
     });
 }
 
-bool saveExactFile(const ExactSnapshot& records, const char* path) {
+bool saveExactFile(const ExactSnapshot& records, const char16_t* path) {
     if (!path || !*path) return false;
     // No exact text, no file: texts that fit the code page cost no bytes here.
-    if (records.empty()) return DeleteFileA(path) || IsMissingFileError(GetLastError());
+    if (records.empty()) return DeleteFileW(WideChars(path)) || IsMissingFileError(GetLastError());
     return ReplaceFile(
         [&records](const ByteWriter& write) { return writeExactRecords(records, write); }, path);
 }

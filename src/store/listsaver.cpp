@@ -18,14 +18,14 @@ namespace {
 
 // The exact texts of a list and their file; no file, nothing to write.
 struct ExactWrite {
-    std::string path;
+    std::u16string path;
     ExactSnapshot records;
 };
 
 // One list's files: its texts to path, and its exact texts beside them in the same write, so
 // that the pause of a burst never falls between the two.
 struct PendingSave {
-    std::string path;
+    std::u16string path;
     TextChain snapshot;
     ExactWrite exact;
 };
@@ -62,10 +62,10 @@ bool TakeNext(PendingSave& next) {
     return true;
 }
 
-void SaveNow(const TextChain& chain, const char* path, const ExactWrite& exact) {
-    if (!saveTextFile(chain, path)) Trace("%s : not saved\r\n", path);
+void SaveNow(const TextChain& chain, const char16_t* path, const ExactWrite& exact) {
+    if (!saveTextFile(chain, path)) Trace("%s : not saved\r\n", AnsiFromWide(path).c_str());
     if (!exact.path.empty() && !saveExactFile(exact.records, exact.path.c_str()))
-        Trace("%s : not saved\r\n", exact.path.c_str());
+        Trace("%s : not saved\r\n", AnsiFromWide(exact.path).c_str());
 }
 
 // Writes one file; returns how long the next write of a burst waits.
@@ -109,7 +109,7 @@ BOOL CALLBACK StartSaveThread(INIT_ONCE*, void*, void**) {
     return TRUE;
 }
 
-ExactWrite ExactWriteOf(const TextChain& chain, const char* exactPath) {
+ExactWrite ExactWriteOf(const TextChain& chain, const char16_t* exactPath) {
     if (!exactPath || !*exactPath) return {};
     return ExactWrite{exactPath, exactSnapshot(chain)};
 }
@@ -121,12 +121,12 @@ bool SaveThreadRunning() {
 }
 
 // Queues a snapshot of chain; false when there was no memory for it (nothing is queued then).
-bool Enqueue(const TextChain& chain, const char* path, const char* exactPath) {
+bool Enqueue(const TextChain& chain, const char16_t* path, const char16_t* exactPath) {
     try {
         // Declared before the lock: the older snapshot swapped into them is freed after it.
         TextChain snapshot = chain;
         ExactWrite exact = ExactWriteOf(chain, exactPath);
-        std::string name = path;
+        std::u16string name = path;
         Locked lock;
         auto slot =
             std::find_if(g_pending.begin(), g_pending.end(),
@@ -147,7 +147,7 @@ bool Enqueue(const TextChain& chain, const char* path, const char* exactPath) {
 
 }  // namespace
 
-void queueListSave(const TextChain& chain, const char* path, const char* exactPath) {
+void queueListSave(const TextChain& chain, const char16_t* path, const char16_t* exactPath) {
     if (!path || !*path) return;
     if (SaveThreadRunning() && Enqueue(chain, path, exactPath)) return;
     waitForListSaves();
@@ -155,7 +155,7 @@ void queueListSave(const TextChain& chain, const char* path, const char* exactPa
         SaveNow(chain, path, ExactWriteOf(chain, exactPath));
     } catch (const std::exception&) {  // bad_alloc: the texts at least
         SaveNow(chain, path, {});
-        Trace("%s : not saved (no memory)\r\n", exactPath);
+        Trace("%s : not saved (no memory)\r\n", AnsiFromWide(exactPath).c_str());
     }
 }
 

@@ -42,11 +42,11 @@ TEST_F(ListFileTest, SaveLeavesExactlyTheNewBytesAndNothingBeside) {
     for (const std::string& name : {std::string("quillmate.hst"), longName}) {
         const std::string path = folder.file(name.c_str());
         ASSERT_TRUE(WriteFileBytes(path, std::string(100000, 'x')));
-        ASSERT_TRUE(saveTextFile(store.history.chain, path.c_str())) << path.size();
+        ASSERT_TRUE(saveTextFile(store.history.chain, testenv::WidePath(path.c_str()).c_str())) << path.size();
         EXPECT_EQ(ReadFileBytes(path), std::string("old\0new\r\nline\0", 14));
         EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{name});
         TextStore loaded;
-        EXPECT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Loaded);
+        EXPECT_EQ(loadTextFile(loaded, kHistory, testenv::WidePath(path.c_str()).c_str()), ListFileLoad::Loaded);
         EXPECT_EQ(HistoryOf(loaded), HistoryOf(store));
         DeleteFileA(path.c_str());
     }
@@ -59,14 +59,14 @@ TEST_F(ListFileTest, AFailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
     HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(saveTextFile(store.history.chain, path.c_str()));
+    EXPECT_FALSE(saveTextFile(store.history.chain, testenv::WidePath(path.c_str()).c_str()));
     CloseHandle(holder);
     EXPECT_EQ(ReadFileBytes(path), "before");
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"quillmate.hst"});
 
     const std::string dir = folder.file("folder.hst");
     ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
-    EXPECT_FALSE(saveTextFile(store.history.chain, dir.c_str()));
+    EXPECT_FALSE(saveTextFile(store.history.chain, testenv::WidePath(dir.c_str()).c_str()));
     EXPECT_EQ(FolderNames(folder.path()),
               (std::vector<std::string>{"folder.hst", "quillmate.hst"}));
 }
@@ -74,33 +74,33 @@ TEST_F(ListFileTest, AFailedReplaceKeepsTheOldFileAndRemovesTheTemporary) {
 TEST_F(ListFileTest, LoadTellsMissingFromUnreadable) {
     const std::string path = folder.file("quillmate.hst");
     TextStore loaded;
-    EXPECT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Missing);
-    EXPECT_EQ(loadTextFile(loaded, kHistory, folder.file("none\\q.hst").c_str()),
+    EXPECT_EQ(loadTextFile(loaded, kHistory, testenv::WidePath(path.c_str()).c_str()), ListFileLoad::Missing);
+    EXPECT_EQ(loadTextFile(loaded, kHistory, testenv::WidePath(folder.file("none\\q.hst").c_str()).c_str()),
               ListFileLoad::Missing);
     ASSERT_TRUE(WriteFileBytes(path, std::string("a\0", 2)));
     HANDLE locked = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Unreadable);
+    EXPECT_EQ(loadTextFile(loaded, kHistory, testenv::WidePath(path.c_str()).c_str()), ListFileLoad::Unreadable);
     CloseHandle(locked);
-    EXPECT_EQ(loadTextFile(loaded, kHistory, folder.path().c_str()), ListFileLoad::Unreadable);
+    EXPECT_EQ(loadTextFile(loaded, kHistory, testenv::WidePath(folder.path().c_str()).c_str()), ListFileLoad::Unreadable);
     EXPECT_EQ(listCount(loaded, kHistory), 0);
 }
 
 // The writing thread saves the list as it was when queued, and after a burst the newest list.
 TEST_F(ListFileTest, AQueuedSaveWritesItsSnapshotAndABurstEndsWithTheNewestList) {
     const std::string path = folder.file("quillmate.hst");
-    queueListSave(store.history.chain, path.c_str());
+    queueListSave(store.history.chain, testenv::WidePath(path.c_str()).c_str());
     clearList(store, kHistory);  // after the queueing: the snapshot keeps both texts
     waitForListSaves();
     EXPECT_EQ(ReadFileBytes(path), std::string("old\0new\r\nline\0", 14));
 
     for (int i = 0; i < 300; ++i) {
         addText(store, kHistory, ("copy " + std::to_string(i)).c_str());
-        queueListSave(store.history.chain, path.c_str());
+        queueListSave(store.history.chain, testenv::WidePath(path.c_str()).c_str());
     }
     waitForListSaves();
     TextStore loaded;
-    ASSERT_EQ(loadTextFile(loaded, kHistory, path.c_str()), ListFileLoad::Loaded);
+    ASSERT_EQ(loadTextFile(loaded, kHistory, testenv::WidePath(path.c_str()).c_str()), ListFileLoad::Loaded);
     EXPECT_EQ(HistoryOf(loaded), HistoryOf(store));
     EXPECT_EQ(FolderNames(folder.path()), std::vector<std::string>{"quillmate.hst"});
 }
@@ -116,8 +116,8 @@ TEST_F(ListFileTest, AWaitWithNothingQueuedLeavesTheNextBurstItsPause) {
         const std::string first = folder.file(("first" + std::to_string(round)).c_str());
         const std::string second = folder.file(("second" + std::to_string(round)).c_str());
         waitForListSaves();
-        queueListSave(store.history.chain, first.c_str());
-        queueListSave(store.history.chain, second.c_str());
+        queueListSave(store.history.chain, testenv::WidePath(first.c_str()).c_str());
+        queueListSave(store.history.chain, testenv::WidePath(second.c_str()).c_str());
         LARGE_INTEGER frequency, queued, now;
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&queued);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing, and generates the
-# ja_JP.UTF-8 locale (Wine takes code page 932 from it). Needs root only when something is missing.
+# ja_JP.UTF-8 and en_US.UTF-8 locales (Wine takes code pages 932 and 1252 from them). Needs root only when something is missing.
 set -u
 export DEBIAN_FRONTEND=noninteractive
 sudo_cmd=()
@@ -20,9 +20,11 @@ if [ ${#need[@]} -gt 0 ]; then
         >/tmp/quillmate-apt.log 2>&1 || { tail -n 40 /tmp/quillmate-apt.log; exit 1; }
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-    "${sudo_cmd[@]}" sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen ||
-        echo 'ja_JP.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+# ja_JP gives Wine code page 932; en_US the second run's code page 1252.
+for loc in ja_JP en_US; do
+    locale -a 2>/dev/null | grep -qi "^$loc\.utf-\?8\$" && continue
+    "${sudo_cmd[@]}" sed -i "s/^# *$loc.UTF-8 UTF-8/$loc.UTF-8 UTF-8/" /etc/locale.gen
+    grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen ||
+        echo "$loc.UTF-8 UTF-8" | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
     "${sudo_cmd[@]}" locale-gen >/dev/null || { echo "locale-gen failed" >&2; exit 1; }
-fi
+done

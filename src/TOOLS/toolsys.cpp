@@ -16,15 +16,43 @@ constexpr int kLineGlobalAlloc = 3054;
 constexpr int kLineOpenClipboard = 3076;
 constexpr int kLineGlobalLock = 3082;
 
-char g_modulePathOverride[MAX_PATH * 2 + 2];
+constexpr UINT kProgramCodePage = 932;
 
-bool GetModulePath(char* buffer, size_t size) {
-    if (g_modulePathOverride[0] != '\0') {
-        return tooltext::CopyBounded(buffer, size, g_modulePathOverride) ==
-               std::strlen(g_modulePathOverride);
+std::u16string g_modulePathOverride;
+
+std::u16string ModulePath() {
+    if (!g_modulePathOverride.empty()) return g_modulePathOverride;
+    // A long path (up to 32767 units) is taken whole: the buffer grows until it holds it.
+    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
+        std::u16string path(size, u'\0');
+        DWORD n = GetModuleFileNameW(nullptr, WideChars(path), size);
+        if (n == 0) return std::u16string();
+        if (n < size) return path.substr(0, n);
     }
-    DWORD n = GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(size));
-    return n > 0 && n < size;
+    return std::u16string();
+}
+
+std::string NarrowFrom(UINT codePage, std::u16string_view text) {
+    std::string out;
+    if (text.empty()) return out;
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int units = static_cast<int>(text.size());
+    int size = WideCharToMultiByte(codePage, 0, wide, units, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return out;
+    out.resize(static_cast<size_t>(size));
+    WideCharToMultiByte(codePage, 0, wide, units, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::u16string WideFrom(UINT codePage, std::string_view text) {
+    std::u16string out;
+    if (text.empty()) return out;
+    const int bytes = static_cast<int>(text.size());
+    int size = MultiByteToWideChar(codePage, 0, text.data(), bytes, nullptr, 0);
+    if (size <= 0) return out;
+    out.resize(static_cast<size_t>(size));
+    MultiByteToWideChar(codePage, 0, text.data(), bytes, WideChars(out), size);
+    return out;
 }
 
 void TraceFailure(int line, const char* message) {
@@ -43,27 +71,17 @@ int Trace(const char* format, ...) {
     return result;
 }
 
-void SetModulePathOverride(const char* modulePath) {
-    tooltext::CopyBounded(g_modulePathOverride, sizeof g_modulePathOverride,
-                          modulePath ? modulePath : "");
+void SetModulePathOverride(const char16_t* modulePath) {
+    g_modulePathOverride = modulePath ? modulePath : u"";
 }
 
-bool BuildModuleSiblingPath(char* buffer, size_t size, const char* ext) {
-    char modulePath[MAX_PATH * 2 + 2];
-    if (!GetModulePath(modulePath, sizeof modulePath)) {
-        if (size > 0) buffer[0] = '\0';
-        return false;
-    }
-    return tooltext::MakeSiblingPath(buffer, size, modulePath, ext);
+std::u16string ModuleSiblingPath(const char* ext) {
+    std::u16string modulePath = ModulePath();
+    return modulePath.empty() ? modulePath : tooltext::MakeWideSiblingPath(modulePath, ext);
 }
 
-bool GetModuleFolder(char* buffer, size_t size) {
-    char modulePath[MAX_PATH * 2 + 2];
-    if (!GetModulePath(modulePath, sizeof modulePath)) {
-        if (size > 0) buffer[0] = '\0';
-        return false;
-    }
-    return tooltext::MakeFolderPath(buffer, size, modulePath);
+std::u16string ModuleFolder() {
+    return tooltext::MakeWideFolderPath(ModulePath());
 }
 
 bool RestrictLibrarySearchToSystemFolder() {
@@ -74,11 +92,11 @@ bool RestrictLibrarySearchToSystemFolder() {
 }
 
 HMODULE LoadSystemLibrary(const char* name) {
-    char folder[MAX_PATH], path[MAX_PATH];
-    UINT n = GetSystemDirectoryA(folder, sizeof folder);
-    if (n == 0 || n >= sizeof folder || !tooltext::JoinPath(path, sizeof path, folder, name))
-        return nullptr;
-    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    wchar_t folder[MAX_PATH];
+    UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    std::u16string path = tooltext::JoinWidePath(reinterpret_cast<const char16_t*>(folder), name);
+    return LoadLibraryExW(WideChars(path), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 namespace {
@@ -105,48 +123,50 @@ HGLOBAL MakeClipboardBlock(const void* data, size_t size) {
 }  // namespace
 
 bool SetClipboardText(HWND owner, const char* text, const std::u16string* exact) {
-    HGLOBAL block = MakeClipboardBlock(text, std::strlen(text) + 1);
+    const bool ownCodePage = SystemUsesProgramCodePage();
+    const std::u16string wide = exact ? *exact : WideFromAnsi(text);
+    const std::string system = ownCodePage ? std::string(text) : SystemAnsiFromWide(wide);
+    HGLOBAL block = MakeClipboardBlock(system.c_str(), system.size() + 1);
     if (!block) return false;
-    // The exact form first: a reader that takes the first text format finds it.
-    HGLOBAL wide = exact ? MakeClipboardBlock(exact->c_str(), (exact->size() + 1) * 2) : nullptr;
-    if (exact && !wide) {
+    HGLOBAL unicode = MakeClipboardBlock(wide.c_str(), (wide.size() + 1) * 2);
+    if (!unicode) {
         GlobalFree(block);
         return false;
     }
     if (!OpenClipboard(owner)) {
         TraceFailure(kLineOpenClipboard, "関数 OpenClipboard() が false を返しました。");
         GlobalFree(block);
-        if (wide) GlobalFree(wide);
+        GlobalFree(unicode);
         return false;
     }
     EmptyClipboard();
-    if (wide) SetClipboardData(CF_UNICODETEXT, wide);
+    // The truest form first: a reader that takes the first text format finds it.
+    const bool unicodeFirst = exact || !ownCodePage;
+    if (unicodeFirst) SetClipboardData(CF_UNICODETEXT, unicode);
     SetClipboardData(CF_TEXT, block);
+    if (!unicodeFirst) SetClipboardData(CF_UNICODETEXT, unicode);
     CloseClipboard();
     return true;
 }
 
 std::string AnsiFromWide(std::u16string_view text) {
-    std::string out;
-    if (text.empty()) return out;
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
-    const int units = static_cast<int>(text.size());
-    int size = WideCharToMultiByte(CP_ACP, 0, wide, units, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return out;
-    out.resize(static_cast<size_t>(size));
-    WideCharToMultiByte(CP_ACP, 0, wide, units, out.data(), size, nullptr, nullptr);
-    return out;
+    return NarrowFrom(kProgramCodePage, text);
 }
 
 std::u16string WideFromAnsi(std::string_view text) {
-    std::u16string out;
-    if (text.empty()) return out;
-    const int bytes = static_cast<int>(text.size());
-    int size = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
-    if (size <= 0) return out;
-    out.resize(static_cast<size_t>(size));
-    MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, WideChars(out), size);
-    return out;
+    return WideFrom(kProgramCodePage, text);
+}
+
+std::string SystemAnsiFromWide(std::u16string_view text) {
+    return NarrowFrom(CP_ACP, text);
+}
+
+std::u16string WideFromSystemAnsi(std::string_view text) {
+    return WideFrom(CP_ACP, text);
+}
+
+bool SystemUsesProgramCodePage() {
+    return GetACP() == kProgramCodePage;
 }
 
 std::shared_ptr<const std::u16string> ExactFormOf(std::u16string_view text, std::string_view ansi) {
@@ -269,8 +289,11 @@ ClipboardText ReadClipboardText(HWND owner, bool* opened, bool* marked) {
         std::u16string wide;
         if (CopyUnicodeText(wide)) text = FromUnicodeText(wide);
     } else if (IsClipboardFormatAvailable(CF_TEXT)) {
-        // Put there as code-page bytes: those bytes are the text, exactly.
+        // Put there as code-page bytes: in the program's code page those bytes are the text,
+        // exactly; in another they are read as that code page's.
         if (HANDLE handle = GetClipboardData(CF_TEXT)) text.bytes = CopyGlobalBlock(handle);
+        if (!SystemUsesProgramCodePage() && !text.bytes.empty())
+            text = FromUnicodeText(WideFromSystemAnsi(text.bytes.data()));
     }
     CloseClipboard();
     return text;

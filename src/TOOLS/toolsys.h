@@ -17,16 +17,17 @@ int Trace(const char* format, ...)
 #endif
     ;
 
-// Paths beside the executable come from here only. Tests point them at a folder of their own by
-// naming a fake module path; a null path restores the real one.
-void SetModulePathOverride(const char* modulePath);
+// Paths beside the executable come from here only, in UTF-16: the executable's folder may hold
+// what no code page can. Tests point them at a folder of their own by naming a fake module path;
+// a null path restores the real one.
+void SetModulePathOverride(const char16_t* modulePath);
 
-// The executable's path with its extension replaced by ext (".ini", ".hst", ".use"),
-// lower-cased. False when the module path cannot be obtained or does not fit.
-bool BuildModuleSiblingPath(char* buffer, size_t size, const char* ext);
+// The executable's path with its extension replaced by ext (".ini", ".hst", ".use"), ASCII
+// lower-cased. Empty when the module path cannot be obtained.
+std::u16string ModuleSiblingPath(const char* ext);
 
-// The executable's folder, without a trailing separator, case kept.
-bool GetModuleFolder(char* buffer, size_t size);
+// The executable's folder, without a trailing separator, case kept; empty when unobtainable.
+std::u16string ModuleFolder();
 
 // From now on a library loaded by bare name comes from the system folder only, never from the
 // executable's or the current folder, where the system can be told so (SetDefaultDllDirectories,
@@ -37,14 +38,16 @@ bool RestrictLibrarySearchToSystemFolder();
 // the executable or in the current folder would run); null when it is not there.
 HMODULE LoadSystemLibrary(const char* name);
 
-// Empties the clipboard and publishes text as CF_TEXT, and, when given, exact (the text's exact
-// form) as CF_UNICODETEXT beside it, in one opening. owner may be null.
+// Empties the clipboard and publishes text, in one opening: as CF_UNICODETEXT (exact, the text's
+// exact form, when given) and as CF_TEXT in the system's code page. Where that code page is the
+// program's, CF_TEXT holds text's own bytes and comes first unless there is an exact form, as a
+// reader taking the first text format should find the truest one. owner may be null.
 bool SetClipboardText(HWND owner, const char* text, const std::u16string* exact = nullptr);
 
-// The clipboard's text: its code-page bytes as a CF_TEXT copy of ReadClipboardFormat holds them,
-// and its exact form where the code page cannot hold it (null otherwise). Where the text was put
-// there as Unicode, the bytes are converted here as the system would convert them, so the
-// system's own conversion (and the copy Wine keeps of it) is never asked for.
+// The clipboard's text: its code page 932 bytes laid out as a CF_TEXT copy of ReadClipboardFormat,
+// and its exact form where 932 cannot hold it (null otherwise). Where the text was put there as
+// Unicode, or as CF_TEXT of a system code page other than 932, the bytes are converted here, so
+// the system's own conversion (and the copy Wine keeps of it) is never asked for.
 struct ClipboardText {
     std::vector<char> bytes;
     std::shared_ptr<const std::u16string> exact;
@@ -52,10 +55,16 @@ struct ClipboardText {
 // Arguments and the empty result as for ReadClipboardFormat.
 ClipboardText ReadClipboardText(HWND owner, bool* opened = nullptr, bool* marked = nullptr);
 
-// Code-page conversions as the clipboard makes them (the ANSI code page, its default character
-// for what it cannot hold).
+// The program's texts are code page 932 bytes whatever the system's code page; these are their
+// conversions to and from UTF-16 (what 932 cannot hold becomes its default character).
 std::string AnsiFromWide(std::u16string_view text);
 std::u16string WideFromAnsi(std::string_view text);
+// The system's own ANSI code page, which CF_TEXT means to other programs, and nothing else.
+std::string SystemAnsiFromWide(std::u16string_view text);
+std::u16string WideFromSystemAnsi(std::string_view text);
+// True where the system's ANSI code page is the program's: the system's A functions and files
+// then see the program's bytes as they are.
+bool SystemUsesProgramCodePage();
 // Windows' wchar_t is a UTF-16 unit: the program's UTF-16 texts go to the W functions as they
 // are (std::wstring would link all of libstdc++'s wide strings, about 20 KB).
 inline const wchar_t* WideChars(const std::u16string& text) {
@@ -63,6 +72,9 @@ inline const wchar_t* WideChars(const std::u16string& text) {
 }
 inline wchar_t* WideChars(std::u16string& text) {
     return reinterpret_cast<wchar_t*>(text.data());
+}
+inline const wchar_t* WideChars(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
 }
 // The exact form to keep beside ansi, the bytes of text: null when they give text back unchanged.
 std::shared_ptr<const std::u16string> ExactFormOf(std::u16string_view text, std::string_view ansi);

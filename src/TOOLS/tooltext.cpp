@@ -165,4 +165,129 @@ size_t WideCutLength(const char16_t* text, size_t length, size_t limit) {
     return splitsPair ? limit - 1 : limit;
 }
 
+namespace {
+
+bool IsAsciiUpper(char16_t c) { return c >= u'A' && c <= u'Z'; }
+
+// Index of the '.' of the last component's extension, or npos.
+size_t FindWideExtension(std::u16string_view path) {
+    size_t start = path.rfind(u'\\');
+    size_t dot = path.rfind(u'.');
+    if (dot == std::u16string_view::npos) return dot;
+    return start != std::u16string_view::npos && dot < start ? std::u16string_view::npos : dot;
+}
+
+// The length of the UTF-8 sequence led by c and the bits of c it keeps; 0 for no lead byte.
+size_t Utf8SequenceLength(unsigned char c) {
+    if (c < 0x80) return 1;
+    if (c >= 0xC2 && c <= 0xDF) return 2;
+    if (c >= 0xE0 && c <= 0xEF) return 3;
+    if (c >= 0xF0 && c <= 0xF4) return 4;
+    return 0;
+}
+
+// The code point of the sequence at text[at] of length n, or -1 when it is none (a missing
+// continuation byte, an overlong form, a surrogate, beyond U+10FFFF). Lone surrogates written
+// in their three-byte form come back as themselves when allowSurrogates.
+long DecodeUtf8At(std::string_view text, size_t at, size_t n, bool allowSurrogates) {
+    if (n == 0 || at + n > text.size()) return -1;
+    static const unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    long code = static_cast<unsigned char>(text[at]) & kLeadMask[n];
+    for (size_t i = 1; i < n; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[at + i]);
+        if ((c & 0xC0) != 0x80) return -1;
+        code = (code << 6) | (c & 0x3F);
+    }
+    static const long kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[n] || code > 0x10FFFF) return -1;
+    if (code >= 0xD800 && code <= 0xDFFF && !allowSurrogates) return -1;
+    return code;
+}
+
+void AppendUtf8(std::string& out, unsigned long code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::u16string MakeWideSiblingPath(std::u16string_view modulePath, const char* ext) {
+    size_t dot = FindWideExtension(modulePath);
+    std::u16string path(modulePath.substr(0, dot));
+    for (; *ext; ++ext) path += static_cast<char16_t>(static_cast<unsigned char>(*ext));
+    for (char16_t& c : path)
+        if (IsAsciiUpper(c)) c = static_cast<char16_t>(c - u'A' + u'a');
+    return path;
+}
+
+std::u16string MakeWideFolderPath(std::u16string_view modulePath) {
+    size_t sep = modulePath.rfind(u'\\');
+    return std::u16string(sep == std::u16string_view::npos ? std::u16string_view() : modulePath.substr(0, sep));
+}
+
+std::u16string JoinWidePath(std::u16string_view folder, const char* component) {
+    std::u16string path(folder);
+    if (path.empty() || path.back() != u'\\') path += u'\\';
+    for (; *component; ++component)
+        path += static_cast<char16_t>(static_cast<unsigned char>(*component));
+    return path;
+}
+
+std::u16string WideFromUtf8(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        size_t n = Utf8SequenceLength(static_cast<unsigned char>(text[at]));
+        long code = DecodeUtf8At(text, at, n, true);
+        if (code < 0) {
+            out += u'\uFFFD';
+            ++at;
+            continue;
+        }
+        if (code >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+        at += n;
+    }
+    return out;
+}
+
+std::string Utf8FromWide(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned long code = text[i];
+        bool pair = code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() &&
+                    text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        if (pair) code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+        AppendUtf8(out, code);
+    }
+    return out;
+}
+
+bool IsStrictUtf8(std::string_view text) {
+    for (size_t at = 0; at < text.size();) {
+        size_t n = Utf8SequenceLength(static_cast<unsigned char>(text[at]));
+        if (DecodeUtf8At(text, at, n, false) < 0) return false;
+        at += n;
+    }
+    return true;
+}
+
 }  // namespace tooltext

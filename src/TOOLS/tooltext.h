@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace tooltext {
 
@@ -72,5 +74,19 @@ bool ParseDecimalInt(const char* text, int32_t& value);
 // UTF-16 texts (the exact form of a text the code page cannot hold): the longest length of at
 // most limit units that does not end between the two halves of a surrogate pair.
 size_t WideCutLength(const char16_t* text, size_t length, size_t limit);
+
+// The UTF-16 forms of MakeSiblingPath and MakeFolderPath, for paths the code page cannot hold.
+std::u16string MakeWideSiblingPath(std::u16string_view modulePath, const char* ext);
+std::u16string MakeWideFolderPath(std::u16string_view modulePath);
+// A folder and an ASCII component joined with exactly one '\' between them.
+std::u16string JoinWidePath(std::u16string_view folder, const char* component);
+
+// UTF-8 and UTF-16 without the system: a byte sequence that is no UTF-8 becomes U+FFFD, and a
+// lone surrogate its three-byte form (so any UTF-16 text comes back unchanged).
+std::u16string WideFromUtf8(std::string_view text);
+std::string Utf8FromWide(std::u16string_view text);
+// Whether text is UTF-8 as the standard has it: no overlong form, no surrogate, nothing past
+// U+10FFFF, no cut sequence.
+bool IsStrictUtf8(std::string_view text);
 
 }  // namespace tooltext

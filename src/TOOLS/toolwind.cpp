@@ -6,32 +6,31 @@
 
 #include <vector>
 
+#include "TOOLS/toolini.h"
 #include "TOOLS/toolsys.h"
 #include "TOOLS/tooltext.h"
 
 namespace {
 
-void SetIconFromShell(HWND dialog, const char* modulePath, UINT sizeFlag, WPARAM which) {
-    SHFILEINFOA info = {};
-    if (SHGetFileInfoA(modulePath, 0, &info, sizeof info, SHGFI_ICON | sizeFlag) && info.hIcon) {
-        SendMessageA(dialog, WM_SETICON, which, reinterpret_cast<LPARAM>(info.hIcon));
+void SetIconFromShell(HWND dialog, const std::u16string& modulePath, UINT sizeFlag,
+                      WPARAM which) {
+    SHFILEINFOW info = {};
+    if (SHGetFileInfoW(WideChars(modulePath), 0, &info, sizeof info, SHGFI_ICON | sizeFlag) &&
+        info.hIcon) {
+        SendMessageW(dialog, WM_SETICON, which, reinterpret_cast<LPARAM>(info.hIcon));
     }
 }
 
-bool SettingsPath(char* path, size_t size) {
-    return BuildModuleSiblingPath(path, size, ".ini");
+void ReadPlacementNumber(const char* section, const char* key, const std::u16string& path,
+                         int& field) {
+    field = PlacementNumber(ReadIniText(section, key, "", path).c_str(), field);
 }
 
-void ReadPlacementNumber(const char* section, const char* key, const char* path, int& field) {
-    char text[64];
-    GetPrivateProfileStringA(section, key, "", text, sizeof text, path);
-    field = PlacementNumber(text, field);
-}
-
-void WritePlacementNumber(const char* section, const char* key, const char* path, int value) {
+void WritePlacementNumber(const char* section, const char* key, const std::u16string& path,
+                          int value) {
     char text[16];
     tooltext::FormatBounded(text, sizeof text, "%d", value);
-    WritePrivateProfileStringA(section, key, text, path);
+    WriteIniText(section, key, text, path);
 }
 
 ScreenArea ToArea(const RECT& r) {
@@ -45,7 +44,7 @@ RECT ToRect(const ScreenArea& a) {
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
     MONITORINFO info = {};
     info.cbSize = sizeof info;
-    if (GetMonitorInfoA(monitor, &info)) {
+    if (GetMonitorInfoW(monitor, &info)) {
         reinterpret_cast<std::vector<MonitorAreas>*>(list)->push_back(
             MonitorAreas{ToArea(info.rcMonitor), ToArea(info.rcWork)});
     }
@@ -65,16 +64,17 @@ bool SetWindowPosition(HWND window, HWND insertAfter, int x, int y, int w, int h
 }  // namespace
 
 BOOL HitTestClientAsCaption(HWND dialog, WPARAM wParam, LPARAM lParam) {
-    LRESULT hit = DefWindowProcA(dialog, WM_NCHITTEST, wParam, lParam);
+    LRESULT hit = DefWindowProcW(dialog, WM_NCHITTEST, wParam, lParam);
     if (hit == HTCLIENT) hit = HTCAPTION;
     SetWindowLongPtrA(dialog, DWLP_MSGRESULT, hit);
     return TRUE;
 }
 
 void SetDialogIcons(HWND dialog) {
-    char modulePath[522];
-    DWORD n = GetModuleFileNameA(nullptr, modulePath, sizeof modulePath);
-    if (n == 0 || n >= sizeof modulePath) return;
+    wchar_t module[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, module, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    const std::u16string modulePath(reinterpret_cast<const char16_t*>(module), n);
     SetIconFromShell(dialog, modulePath, SHGFI_LARGEICON, ICON_BIG);
     SetIconFromShell(dialog, modulePath, SHGFI_SMALLICON, ICON_SMALL);
 }
@@ -102,7 +102,12 @@ void CenterWindowOnCursor(HWND window) {
 int BeepMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     // The sound of the box's icon (its bits 4 to 6; 0 is the plain beep).
     MessageBeep(type & 0x70);
-    return MessageBoxA(owner, text, caption, type);
+    return MessageBoxSjis(owner, text, caption, type);
+}
+
+int MessageBoxSjis(HWND owner, const char* text, const char* caption, UINT type) {
+    return MessageBoxW(owner, WideChars(WideFromAnsi(text)), WideChars(WideFromAnsi(caption)),
+                       type);
 }
 
 void AskSaveOnClose(HWND dialog, const char* caption) {
@@ -129,7 +134,7 @@ bool BringForwardIfOpen(SingleDialog& single) {
 INT_PTR RunSingleDialog(SingleDialog& single, int resourceId, HWND owner, DLGPROC procedure,
                         void* record) {
     single.open = true;
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), owner,
+    INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), owner,
                                      procedure, reinterpret_cast<LPARAM>(record));
     single.open = false;
     return result;
@@ -189,8 +194,8 @@ BOOL ApplyMinimumTrackSize(const LayoutState& state, LPARAM minMaxInfo) {
 }
 
 void LoadDialogPlacement(const char* section, DialogPlacement& placement) {
-    char path[522];
-    if (!SettingsPath(path, sizeof path)) return;
+    const std::u16string path = ModuleSiblingPath(".ini");
+    if (path.empty()) return;
     int topmost = placement.alwaysOnTop, maximised = placement.maximised;
     ReadPlacementNumber(section, kPlacementTopmostKey, path, topmost);
     ReadPlacementNumber(section, kPlacementMaximisedKey, path, maximised);
@@ -201,8 +206,8 @@ void LoadDialogPlacement(const char* section, DialogPlacement& placement) {
 }
 
 void SaveDialogPlacement(HWND dialog, const char* section) {
-    char path[522];
-    if (!SettingsPath(path, sizeof path)) return;
+    const std::u16string path = ModuleSiblingPath(".ini");
+    if (path.empty()) return;
     RECT normal = GetNormalWindowRect(dialog);
     WritePlacementNumber(section, kPlacementTopmostKey, path, IsWindowTopmost(dialog) ? 1 : 0);
     WritePlacementNumber(section, kPlacementMaximisedKey, path, IsZoomed(dialog) ? 1 : 0);
@@ -320,9 +325,9 @@ int FindMaximizeItemPosition(HMENU menu) {
     return -1;
 }
 
-bool GetWindowFont(HWND window, LOGFONTA& font) {
-    HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0));
-    return handle && GetObjectA(handle, sizeof font, &font) == static_cast<int>(sizeof font);
+bool GetWindowFont(HWND window, LOGFONTW& font) {
+    HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0));
+    return handle && GetObjectW(handle, sizeof font, &font) == static_cast<int>(sizeof font);
 }
 
 void RedrawWindowClient(HWND window) {
@@ -352,11 +357,24 @@ bool IsCursorInClient(HWND window) {
 }
 
 std::string CopyWindowText(HWND window) {
-    int length = GetWindowTextLengthA(window);
-    if (length <= 0) return std::string();
-    std::vector<char> buffer(static_cast<size_t>(length) + 1);
-    int copied = GetWindowTextA(window, buffer.data(), length + 1);
-    return std::string(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0));
+    return AnsiFromWide(CopyWindowWideText(window));
+}
+
+std::u16string CopyWindowWideText(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    if (length <= 0) return std::u16string();
+    std::u16string text(static_cast<size_t>(length) + 1, u'\0');
+    int copied = GetWindowTextW(window, WideChars(text), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+bool SetWindowTextSjis(HWND window, const char* text) {
+    return SetWindowTextW(window, WideChars(WideFromAnsi(text))) != FALSE;
+}
+
+bool SetDlgItemTextSjis(HWND dialog, int id, const char* text) {
+    return SetWindowTextSjis(GetDlgItem(dialog, id), text);
 }
 
 void FocusDialogItem(HWND dialog, int id) {

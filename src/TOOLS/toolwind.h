@@ -31,6 +31,8 @@ void CenterWindowOnCursor(HWND window);
 
 // A question or a refusal: MessageBeep with the box's icon bits, then the box.
 int BeepMessageBox(HWND owner, const char* text, const char* caption, UINT type);
+// The message box of the program's code page 932 texts, shown in UTF-16 on any system.
+int MessageBoxSjis(HWND owner, const char* text, const char* caption, UINT type);
 
 // The caption close button of an editing dialog: asks "保存しますか？"; Yes acts as OK, No as
 // Cancel, Cancel keeps the dialog open.
@@ -116,7 +118,7 @@ MonitorAreas GetMonitorAt(POINT point);
 int FindMaximizeItemPosition(HMENU menu);
 
 // The LOGFONT of the font the window reports on WM_GETFONT; false when it has none.
-bool GetWindowFont(HWND window, LOGFONTA& font);
+bool GetWindowFont(HWND window, LOGFONTW& font);
 
 // Invalidates the whole client area without erasing the background.
 void RedrawWindowClient(HWND window);
@@ -129,8 +131,13 @@ void SendSelectionChangeNotice(HWND control);
 
 bool IsCursorInClient(HWND window);
 
-// A copy of the window's text (empty for no text).
+// A copy of the window's text (empty for no text): as code page 932 bytes, and exactly.
 std::string CopyWindowText(HWND window);
+std::u16string CopyWindowWideText(HWND window);
+
+// A code page 932 text into a window, through UTF-16 whatever the system's code page.
+bool SetWindowTextSjis(HWND window, const char* text);
+bool SetDlgItemTextSjis(HWND dialog, int id, const char* text);
 
 void FocusDialogItem(HWND dialog, int id);
 

@@ -123,14 +123,14 @@ void ShowVersionTexts(HWND dialog) {
         ReadVersionValue(version, block.data(), *translation, "FileDescription", name);
     ReadVersionValue(version, block.data(), *translation, "ProductVersion", productVersion);
     tooltext::FormatBounded(text, sizeof text, "%s ver. %s", name, productVersion);
-    SetDlgItemTextA(dialog, IDC_ABOUT_NAME, text);
+    SetDlgItemTextSjis(dialog, IDC_ABOUT_NAME, text);
     tooltext::FormatBounded(text, sizeof text, "%s について", name);
-    SetWindowTextA(dialog, text);
+    SetWindowTextSjis(dialog, text);
 }
 
 // The resource meter exists only on some systems, and only its system folder's copy is used.
 void ShowFreeResources(HWND item) {
-    SetWindowTextA(item, "");
+    SetWindowTextW(item, L"");
     HMODULE library = LoadSystemLibrary("rsrc32.dll");
     if (!library) return;
     using FreeResourcesQuery = int(WINAPI*)(int);
@@ -144,27 +144,28 @@ void ShowFreeResources(HWND item) {
     FreeLibrary(library);
     char text[34];
     tooltext::FormatBounded(text, sizeof text, "システムリソース： %d ％使用可能", percent);
-    SetWindowTextA(item, text);
+    SetWindowTextSjis(item, text);
 }
 
 void AddLinkTooltip(HWND dialog, HWND link) {
-    HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
+    HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
+                               GetModuleHandleW(nullptr), nullptr);
     if (!tip) return;
-    TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;  // understood by every control version
+    std::u16string text = WideFromAnsi("サポートサイトへ");
+    TOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;  // understood by every control version
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = dialog;
     tool.uId = reinterpret_cast<UINT_PTR>(link);
-    tool.lpszText = const_cast<char*>("サポートサイトへ");
-    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = WideChars(text);
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // How many pixels the item's text is wider than the item, measured with the item's own font;
 // 0 when it fits or cannot be measured.
 int TextOverhang(HWND item) {
-    std::string text = CopyWindowText(item);
+    std::u16string text = CopyWindowWideText(item);
     HDC dc = GetDC(item);
     if (!dc) return 0;
     int saved = SaveDC(dc);
@@ -172,7 +173,7 @@ int TextOverhang(HWND item) {
         SelectObject(dc, font);
     SIZE extent = {};
     bool measured =
-        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &extent) != 0;
+        GetTextExtentPoint32W(dc, WideChars(text), static_cast<int>(text.size()), &extent) != 0;
     RestoreDC(dc, saved);
     ReleaseDC(item, dc);
     int overhang = measured ? extent.cx - GetWindowSize(item).cx : 0;
@@ -207,7 +208,7 @@ INT_PTR OnInitDialog(HWND dialog, AboutDialogData* data) {
     ShowVersionTexts(dialog);
     ShowFreeResources(GetDlgItem(dialog, IDC_ABOUT_RESOURCES));
     HWND link = GetDlgItem(dialog, IDC_ABOUT_LINK);
-    SetWindowTextA(link, data->data);
+    SetWindowTextSjis(link, data->data);
     MakeLinkLabel(link);
     SendDlgItemMessageA(dialog, IDC_ABOUT_ICON, STM_SETICON,
                         reinterpret_cast<WPARAM>(data->bigIcon), 0);
@@ -257,7 +258,7 @@ void ShowAboutBox(HWND owner, const char* supportUrl) {
     std::vector<uint16_t> words = BuildAboutTemplate();
     if (words.empty()) return;
     AboutDialogData data = {LoadShellIcon(true), LoadShellIcon(false), supportUrl};
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
+    DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
                             reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner,
                             AboutDialogProc, reinterpret_cast<LPARAM>(&data));
     g_openAboutBox = nullptr;

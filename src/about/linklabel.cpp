@@ -4,6 +4,7 @@
 #include <string>
 
 #include "about/handcursor.h"
+#include "TOOLS/toolsys.h"
 #include "TOOLS/toolwind.h"
 
 namespace {
@@ -90,13 +91,13 @@ void OnPaint(HWND label) {
         bool hot = IsHot(label);
         if (hot && GetCapture() == label)
             FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-        std::string text = CopyWindowText(label);
+        std::u16string text = CopyWindowWideText(label);
         HFONT font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
         if (!text.empty() && font) {
             SetTextColor(dc, hot ? kHotColour : kNormalColour);
             SelectObject(dc, font);
             SetBkMode(dc, TRANSPARENT);
-            TextOutA(dc, 0, 0, text.data(), static_cast<int>(text.size()));
+            TextOutW(dc, 0, 0, WideChars(text), static_cast<int>(text.size()));
         }
         RestoreDC(dc, saved);
     }
@@ -145,10 +146,10 @@ LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM l
 
 bool MakeLinkLabel(HWND label) {
     if (OwnProcedure(label)) return true;  // already a link label
-    LOGFONTA logFont;
+    LOGFONTW logFont;
     if (!GetWindowFont(label, logFont)) return false;
     logFont.lfUnderline = TRUE;
-    HFONT font = CreateFontIndirectA(&logFont);
+    HFONT font = CreateFontIndirectW(&logFont);
     if (!font) return false;
     HCURSOR cursor = CreateHandCursor();
     if (!cursor) {

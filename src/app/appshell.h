@@ -25,6 +25,8 @@ constexpr const char* PROP_DIALOG = "PROP_DIALOG";
 
 constexpr const char* MAIN_WINDOW_CLASS = "Quillmate";
 constexpr const char* MAIN_WINDOW_NAME = "Quillmate";
+constexpr const wchar_t* kMainWindowClassW = L"Quillmate";
+constexpr const wchar_t* kMainWindowNameW = L"Quillmate";
 
 inline AppSettings* GetAppSettings(HWND mainWindow) {
     return static_cast<AppSettings*>(GetPropA(mainWindow, PROP_APPINFO));

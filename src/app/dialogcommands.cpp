@@ -12,13 +12,13 @@
 void RunSettingsDialogCommand(HWND mainWindow) {
     AppSettings* settings = GetAppSettings(mainWindow);
     if (!settings || !ShowSettingsDialog(mainWindow, *settings)) return;
-    char path[522];
-    if (BuildModuleSiblingPath(path, sizeof path, ".ini")) SaveSettings(path, *settings);
+    const std::u16string path = ModuleSiblingPath(".ini");
+    if (!path.empty()) SaveSettings(path, *settings);
 }
 
 void RunHotkeyDialogCommand(HWND mainWindow) {
     AppSettings* settings = GetAppSettings(mainWindow);
     if (!settings || !ShowHotkeyDialog(mainWindow, settings->hotkeys)) return;
-    char path[522];
-    if (BuildModuleSiblingPath(path, sizeof path, ".ini")) SaveHotkeys(settings->hotkeys, path);
+    const std::u16string path = ModuleSiblingPath(".ini");
+    if (!path.empty()) SaveHotkeys(settings->hotkeys, path);
 }

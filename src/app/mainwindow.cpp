@@ -55,26 +55,28 @@ struct ListWritable {
 void SaveListFiles(const AppSettings& settings, const TextStore& store, ListKind kind,
                    ListWritable writable) {
     if (kind == ListKind::History && !settings.history.useHistoryFile) return;
-    char path[522], exactPath[522];
-    if (!writable.texts || !BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts)) return;
-    bool exact = writable.exactForms &&
-                 BuildModuleSiblingPath(exactPath, sizeof exactPath, FilesOf(kind).exactForms);
-    queueListSave(ChainOf(store, kind), path, exact ? exactPath : nullptr);
+    const std::u16string path = ModuleSiblingPath(FilesOf(kind).texts);
+    if (!writable.texts || path.empty()) return;
+    const std::u16string exactPath = ModuleSiblingPath(FilesOf(kind).exactForms);
+    bool exact = writable.exactForms && !exactPath.empty();
+    queueListSave(ChainOf(store, kind), path.c_str(), exact ? exactPath.c_str() : nullptr);
 }
 
-bool Readable(ListFileLoad load, const char* path) {
+bool Readable(ListFileLoad load, const std::u16string& path) {
     if (load != ListFileLoad::Unreadable) return true;
-    Trace("%s : not read, so it will not be written in this run\r\n", path);
+    Trace("%s : not read, so it will not be written in this run\r\n", AnsiFromWide(path).c_str());
     return false;
 }
 
 // Loads one list's files. The exact forms are written only where their list's file is: an exact
 // form without its text would be dropped at the next save anyway.
 ListWritable LoadListFiles(TextStore& store, ListKind kind) {
-    char path[522], exactPath[522];
-    if (!BuildModuleSiblingPath(path, sizeof path, FilesOf(kind).texts)) return ListWritable{};
-    bool exact = BuildModuleSiblingPath(exactPath, sizeof exactPath, FilesOf(kind).exactForms);
-    ListFilesLoad load = loadListFiles(store, kind, path, exact ? exactPath : nullptr);
+    const std::u16string path = ModuleSiblingPath(FilesOf(kind).texts);
+    if (path.empty()) return ListWritable{};
+    const std::u16string exactPath = ModuleSiblingPath(FilesOf(kind).exactForms);
+    bool exact = !exactPath.empty();
+    ListFilesLoad load =
+        loadListFiles(store, kind, path.c_str(), exact ? exactPath.c_str() : nullptr);
     ListWritable writable;
     writable.texts = Readable(load.texts, path);
     writable.exactForms = writable.texts && (!exact || Readable(load.exactForms, exactPath));
@@ -94,7 +96,7 @@ TextStore* CreateLoadedStore(const AppSettings* settings) {
     return store;
 }
 
-LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
+LRESULT OnCreate(HWND window, const CREATESTRUCTW* create) {
     AppSettings* settings = static_cast<AppSettings*>(create->lpCreateParams);
     SetPropA(window, PROP_APPINFO, settings);
     TextStore* store = CreateLoadedStore(settings);
@@ -159,7 +161,7 @@ LRESULT OnInitMenuPopup(HWND window, HMENU menu) {
 
 void ShowCommandMenu(HWND window) {
     POINT point = ClampStoredPopupPoint(window);
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_COMMAND_MENU));
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_COMMAND_MENU));
     if (!menu) return;
     SetForegroundWindow(window);
     TrackPopupMenuEx(GetSubMenu(menu, 0), TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, point.x, point.y,
@@ -217,7 +219,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDM_SEARCH_HISTORY: ShowSearchWindow(window); return 0;
     }
     if (ChooseText(window, LOWORD(wParam))) return 0;
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -231,17 +233,17 @@ POINT ClampStoredPopupPoint(HWND mainWindow) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: return OnCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
+    case WM_CREATE: return OnCreate(window, reinterpret_cast<CREATESTRUCTW*>(lParam));
     case WM_DESTROY: return OnDestroy(window);
     case WM_QUERYENDSESSION: return OnQueryEndSession(window);
     case WM_COMMAND: return OnCommand(window, message, wParam, lParam);
     case WM_INITMENUPOPUP: return OnInitMenuPopup(window, reinterpret_cast<HMENU>(wParam));
     case WM_MENUSELECT:
         OnMenuSelect(window, wParam, lParam);
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_EXITMENULOOP:
         OnExitMenuLoop(window);
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     case WM_MENURBUTTONUP: return OnMenuRButtonUp(window, wParam, lParam);
     case WM_DRAWCLIPBOARD: return OnDrawClipboard(window, wParam, lParam);
     case WM_CHANGECBCHAIN: return OnChangeClipboardChain(window, wParam, lParam);
@@ -249,5 +251,5 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_APP_ICONCALLBACK: return OnIconCallback(window, wParam, lParam);
     case WM_APP_CLIPBOARDCHANGED: return OnClipboardChanged(window);
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }

@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr size_t kPathBufferSize = 522;
-
 // Releases a COM interface at scope end; the shell calls below have several early exits.
 template <typename T>
 struct Releaser {
@@ -38,49 +36,54 @@ int RunQuillmate(HINSTANCE instance) {
     // Before anything can load a library by name: a file planted beside a portable executable
     // must never run inside it.
     RestrictLibrarySearchToSystemFolder();
-    ArgumentVector args;
-    if (!SplitCommandLine(GetCommandLineA(), args)) return 1;
-    for (int i = 0; i < args.argc; ++i) Trace("argv[%2d]=%s\r\n", i, args.argv[i]);
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (!argv) return 1;
+    for (int i = 0; i < argc; ++i)
+        Trace("argv[%2d]=%s\r\n", i,
+              AnsiFromWide(reinterpret_cast<const char16_t*>(argv[i])).c_str());
     InitDialogControls();
     CoInitialize(nullptr);
     int exitCode;
-    if (args.argc <= 1)
+    if (argc <= 1)
         exitCode = RunResident(instance);
     else
-        exitCode = CopyPathsToClipboard(args.argc, args.argv) ? 0 : 1;
+        exitCode = CopyPathsToClipboard(argc, argv) ? 0 : 1;
     CoUninitialize();
+    LocalFree(argv);
     return exitCode;
 }
 
-bool NormalizePath(const char* argument, char* output) {
-    output[0] = '\0';
+bool NormalizePath(const wchar_t* argument, std::u16string& output) {
+    output.clear();
     Releaser<IMalloc> allocator;
     if (FAILED(SHGetMalloc(&allocator.p))) return false;
     Releaser<IShellFolder> desktop;
     if (FAILED(SHGetDesktopFolder(&desktop.p))) return false;
-    WCHAR wide[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, argument, -1, wide, MAX_PATH) == 0) return false;
     LPITEMIDLIST idList = nullptr;
-    if (FAILED(desktop.p->ParseDisplayName(nullptr, nullptr, wide, nullptr, &idList, nullptr)))
+    if (FAILED(desktop.p->ParseDisplayName(nullptr, nullptr, const_cast<LPWSTR>(argument),
+                                           nullptr, &idList, nullptr)))
         return false;
-    char path[MAX_PATH * 2];
-    bool found = SHGetPathFromIDListA(idList, path) != FALSE;
-    if (found) tooltext::CopyBounded(output, kPathBufferSize, path);
+    wchar_t path[MAX_PATH];
+    bool found = SHGetPathFromIDListW(idList, path) != FALSE;
+    if (found) output = reinterpret_cast<const char16_t*>(path);
     allocator.p->Free(idList);
     return found;
 }
 
-bool CopyPathsToClipboard(int argc, char** argv) {
+bool CopyPathsToClipboard(int argc, wchar_t** argv) {
     try {
-        std::vector<std::string> paths;
+        std::vector<std::u16string> paths;
         paths.reserve(static_cast<size_t>(argc));
         for (int i = 1; i < argc; ++i) {
-            char path[kPathBufferSize];
-            if (GetFileAttributesA(argv[i]) == INVALID_FILE_ATTRIBUTES) continue;
-            if (NormalizePath(argv[i], path)) paths.emplace_back(path);
+            std::u16string path;
+            if (GetFileAttributesW(argv[i]) == INVALID_FILE_ATTRIBUTES) continue;
+            if (NormalizePath(argv[i], path)) paths.push_back(std::move(path));
         }
-        std::string joined = JoinQuotedPaths(paths);
-        SetClipboardText(nullptr, joined.c_str());
+        // The exact paths as Unicode text, what code page 932 makes of them beside.
+        const std::u16string joined = JoinQuotedPaths(paths);
+        const std::string bytes = AnsiFromWide(joined);
+        SetClipboardText(nullptr, bytes.c_str(), ExactFormOf(joined, bytes).get());
         return true;
     } catch (const std::bad_alloc&) {
         return false;
@@ -88,17 +91,16 @@ bool CopyPathsToClipboard(int argc, char** argv) {
 }
 
 int RunResident(HINSTANCE instance) {
-    char settingsPath[521];
-    BuildModuleSiblingPath(settingsPath, sizeof settingsPath, ".ini");
+    const std::u16string settingsPath = ModuleSiblingPath(".ini");
     AppSettings settings;
     LoadSettings(settingsPath, settings);
     LoadHotkeys(settingsPath, settings.hotkeys);
     HANDLE mutex = CreateMainWindow(instance, &settings);
     if (!mutex) return 0;
-    MSG msg = {};  // GetMessageA's -1 leaves it unwritten
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    MSG msg = {};  // GetMessageW's -1 leaves it unwritten
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     SaveSettings(settingsPath, settings);
     CloseHandle(mutex);
@@ -107,14 +109,14 @@ int RunResident(HINSTANCE instance) {
 
 HANDLE CreateMainWindow(HINSTANCE instance, AppSettings* settings) {
     if (FindWindowA(MAIN_WINDOW_CLASS, MAIN_WINDOW_NAME)) return nullptr;
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, "Quillmate");
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, L"Quillmate");
     if (!mutex) return nullptr;
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
         return nullptr;
     }
     RegisterMainWindowClass(instance);
-    HWND window = CreateWindowExA(0, MAIN_WINDOW_CLASS, MAIN_WINDOW_NAME, WS_POPUP | WS_MINIMIZE,
+    HWND window = CreateWindowExW(0, kMainWindowClassW, kMainWindowNameW, WS_POPUP | WS_MINIMIZE,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                   nullptr, nullptr, instance, settings);
     if (!window) {
@@ -125,23 +127,23 @@ HANDLE CreateMainWindow(HINSTANCE instance, AppSettings* settings) {
 }
 
 void RegisterMainWindowClass(HINSTANCE instance) {
-    WNDCLASSEXA windowClass = {};
+    WNDCLASSEXW windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = GetModuleShellIcon(instance, true);
     windowClass.hIconSm = GetModuleShellIcon(instance, false);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = MAIN_WINDOW_CLASS;
-    RegisterClassExA(&windowClass);
+    windowClass.lpszClassName = kMainWindowClassW;
+    RegisterClassExW(&windowClass);
 }
 
 HICON GetModuleShellIcon(HINSTANCE instance, bool large) {
-    char path[kPathBufferSize];
-    DWORD n = GetModuleFileNameA(instance, path, sizeof path);
-    if (n == 0 || n >= sizeof path) return nullptr;
-    SHFILEINFOA info = {};
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(instance, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return nullptr;
+    SHFILEINFOW info = {};
     UINT flags = SHGFI_ICON | (large ? SHGFI_LARGEICON : SHGFI_SMALLICON);
-    if (!SHGetFileInfoA(path, 0, &info, sizeof info, flags)) return nullptr;
+    if (!SHGetFileInfoW(path, 0, &info, sizeof info, flags)) return nullptr;
     return info.hIcon;
 }

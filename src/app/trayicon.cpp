@@ -9,6 +9,7 @@
 #include "app/icontip.h"
 #include "resource.h"
 #include "settings/appsettings.h"
+#include "TOOLS/toolsys.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ namespace {
 constexpr int kFrameIds[4] = {IDI_QUILLMATE, IDI_HISTORY_1, IDI_HISTORY_2, IDI_HISTORY_3};
 constexpr UINT kIconId = 1;
 // The first, 64-byte-tip layout of the record: every shell understands it.
-const DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
+const DWORD kRecordSize = NOTIFYICONDATAW_V1_SIZE;
 // Telling the shell is a round trip to another process: during a burst of copies the tip is
 // sent at most once per pause, the newest one at its end.
 constexpr UINT kTipPauseMs = 100;
@@ -26,7 +27,8 @@ struct IconState {
     int frameIds[4] = {};
     HICON iconOn = nullptr;
     HICON iconOff = nullptr;
-    NOTIFYICONDATAA record = {};
+    NOTIFYICONDATAW record = {};  // its tip is tip in UTF-16
+    char tip[64] = {};            // the tip as code page 932 bytes
     int counter = 0;
     bool tipPaused = false;   // a tip was sent less than kTipPauseMs ago
     bool tipPending = false;  // the record holds a tip the shell was not told yet
@@ -41,7 +43,7 @@ IconState g_icon;
 // The system's small-icon size (16 at 100 %, 24 at 150 %): the resources hold an image of each
 // common size, so the shell shows one drawn for it rather than a stretched one.
 HICON LoadSmallIcon(int id) {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
                                          IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                          GetSystemMetrics(SM_CYSMICON), 0));
 }
@@ -53,9 +55,9 @@ HWND FindTrayNotifyWindow() {
 
 // Sends the whole record: the icon and the newest tip.
 void ModifyIcon() {
-    if (!Shell_NotifyIconA(NIM_MODIFY, &g_icon.record)) return;
+    if (!Shell_NotifyIconW(NIM_MODIFY, &g_icon.record)) return;
     g_icon.tipPending = false;
-    std::memcpy(g_icon.shownTip, g_icon.record.szTip, sizeof g_icon.shownTip);
+    std::memcpy(g_icon.shownTip, g_icon.tip, sizeof g_icon.shownTip);
 }
 
 void ShowIcon(HICON icon) {
@@ -75,8 +77,8 @@ void CALLBACK OnTaskbarWatch(HWND, UINT, UINT_PTR, DWORD) {
     if (g_icon.trayNotifyWindow && IsWindow(g_icon.trayNotifyWindow)) return;
     g_icon.trayNotifyWindow = FindTrayNotifyWindow();
     if (!g_icon.trayNotifyWindow) return;
-    Shell_NotifyIconA(NIM_DELETE, &g_icon.record);
-    Shell_NotifyIconA(NIM_ADD, &g_icon.record);
+    Shell_NotifyIconW(NIM_DELETE, &g_icon.record);
+    Shell_NotifyIconW(NIM_ADD, &g_icon.record);
 }
 
 void CALLBACK OnAnimationTick(HWND window, UINT, UINT_PTR, DWORD) {
@@ -97,7 +99,7 @@ int ResourceIdOf(HICON icon) {
 bool AddWithWaiting() {
     for (int attempt = 0; attempt < g_icon.attempts; ++attempt) {
         if (attempt > 0) Sleep(g_icon.pauseMs);
-        if (Shell_NotifyIconA(NIM_ADD, &g_icon.record)) return true;
+        if (Shell_NotifyIconW(NIM_ADD, &g_icon.record)) return true;
     }
     return false;
 }
@@ -110,7 +112,7 @@ bool AddNotificationIcon(HWND mainWindow) {
     g_icon.iconOff = LoadSmallIcon(IDI_HISTORY_OFF);
     g_icon.frames[0] = g_icon.iconOn;
 
-    NOTIFYICONDATAA& record = g_icon.record;
+    NOTIFYICONDATAW& record = g_icon.record;
     std::memset(&record, 0, sizeof record);
     record.cbSize = kRecordSize;
     record.hWnd = mainWindow;
@@ -119,7 +121,7 @@ bool AddNotificationIcon(HWND mainWindow) {
     record.uCallbackMessage = WM_APP_ICONCALLBACK;
     record.hIcon = g_icon.iconOn;
     if (!AddWithWaiting()) return false;
-    g_icon.shownTip[0] = '\0';
+    g_icon.shownTip[0] = g_icon.tip[0] = '\0';
 
     g_icon.trayNotifyWindow = FindTrayNotifyWindow();
     SetTimer(mainWindow, TIMER_TASKBAR_WATCH, 1000, OnTaskbarWatch);
@@ -130,7 +132,7 @@ void RemoveNotificationIcon(HWND mainWindow) {
     KillTimer(mainWindow, TIMER_TASKBAR_WATCH);
     KillTimer(mainWindow, TIMER_ICON_TIP);
     g_icon.tipPaused = g_icon.tipPending = false;
-    Shell_NotifyIconA(NIM_DELETE, &g_icon.record);
+    Shell_NotifyIconW(NIM_DELETE, &g_icon.record);
 }
 
 void ShowHistoryState(const AppSettings& settings) {
@@ -140,8 +142,11 @@ void ShowHistoryState(const AppSettings& settings) {
 
 void SetIconTip(const char* text) {
     std::string tip = BuildIconTip(text);
-    if (tip == g_icon.record.szTip) return;
-    std::memcpy(g_icon.record.szTip, tip.c_str(), tip.size() + 1);
+    if (tip == g_icon.tip) return;
+    std::memcpy(g_icon.tip, tip.c_str(), tip.size() + 1);
+    // At most 63 bytes give at most 63 units.
+    std::u16string wide = WideFromAnsi(tip);
+    std::memcpy(g_icon.record.szTip, wide.c_str(), (wide.size() + 1) * sizeof(char16_t));
     g_icon.tipPending = true;
     if (g_icon.tipPaused) return;  // sent when the pause ends
     ModifyIcon();
@@ -154,12 +159,12 @@ void StartIconAnimation(HWND mainWindow) {
 }
 
 LRESULT OnIconCallback(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
-    if (wParam != kIconId) return DefWindowProcA(mainWindow, WM_APP_ICONCALLBACK, wParam, lParam);
+    if (wParam != kIconId) return DefWindowProcW(mainWindow, WM_APP_ICONCALLBACK, wParam, lParam);
     UINT command;
     switch (lParam) {
     case WM_LBUTTONUP: command = IDM_TEXT_MENU; break;
     case WM_RBUTTONUP: command = IDM_COMMAND_MENU; break;
-    default: return DefWindowProcA(mainWindow, WM_APP_ICONCALLBACK, wParam, lParam);
+    default: return DefWindowProcW(mainWindow, WM_APP_ICONCALLBACK, wParam, lParam);
     }
     POINT cursor = {};
     GetCursorPos(&cursor);
@@ -172,7 +177,7 @@ LRESULT OnIconCallback(HWND mainWindow, WPARAM wParam, LPARAM lParam) {
 }
 
 int CurrentIconResourceId() { return ResourceIdOf(g_icon.record.hIcon); }
-const char* CurrentIconTip() { return g_icon.record.szTip; }
+const char* CurrentIconTip() { return g_icon.tip; }
 const char* ShownIconTip() { return g_icon.shownTip; }
 
 void SetNotificationIconRetry(int attempts, DWORD pauseMs) {

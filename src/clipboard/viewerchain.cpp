@@ -7,6 +7,7 @@
 #include "clipboard/capturerules.h"
 #include "clipboard/cliplog.h"
 #include "settings/appsettings.h"
+#include "settings/settingsfile.h"
 #include "store/textstore.h"
 #include "TOOLS/toolsys.h"
 
@@ -49,7 +50,7 @@ void HandleText(HWND mainWindow, AppSettings& settings, const ClipboardText& cop
     }
     g_icon.setTip(text);
     if (settings.log.logText && settings.log.logFolder[0] != '\0')
-        WriteTextLog(settings.log.logFolder, text, copy.bytes.size() - 1);
+        WriteTextLog(LogFolderPath(settings.log), text, copy.bytes.size() - 1);
     if (settings.history.autoClear) StartClearTimer(mainWindow, settings);
 }
 
@@ -64,7 +65,7 @@ void HandleNoText(HWND mainWindow, const AppSettings& settings) {
     if (!settings.log.logImage || settings.log.logFolder[0] == '\0') return;
     std::vector<char> dib = ReadClipboardFormat(mainWindow, CF_DIB);
     // The copy carries one NUL of its own after the block.
-    if (!dib.empty()) WriteBitmapLog(dib.data(), dib.size() - 1, settings.log.logFolder);
+    if (!dib.empty()) WriteBitmapLog(dib.data(), dib.size() - 1, LogFolderPath(settings.log));
 }
 
 void ReadChangedClipboard(HWND mainWindow) {

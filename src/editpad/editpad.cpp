@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <imm.h>
 
+#include <algorithm>
 #include <new>
 
 #include "app/appshell.h"
@@ -63,66 +64,80 @@ void InsertTopmostItem(HWND dialog) {
     HMENU system = GetSystemMenu(dialog, FALSE);
     int maximize = system ? FindMaximizeItemPosition(system) : -1;
     if (maximize < 0) return;
-    InsertMenuA(system, static_cast<UINT>(maximize + 1), MF_BYPOSITION | MF_STRING,
-                IDM_ALWAYS_ON_TOP, "常に最前面に表示(&T)");
+    InsertMenuW(system, static_cast<UINT>(maximize + 1), MF_BYPOSITION | MF_STRING,
+                IDM_ALWAYS_ON_TOP, WideChars(WideFromAnsi("常に最前面に表示(&T)")));
 }
 
 void SetStartText(HWND dialog, const char* text) {
     if (text) {
-        SetWindowTextA(GetEdit(dialog), text);
+        SetWindowTextSjis(GetEdit(dialog), text);
         return;
     }
-    std::vector<char> clip = ReadClipboardFormat(dialog, CF_TEXT);
-    if (!clip.empty()) SetWindowTextA(GetEdit(dialog), clip.data());
+    ClipboardText clip = ReadClipboardText(dialog);
+    if (clip.exact)
+        SetWindowTextW(GetEdit(dialog), WideChars(*clip.exact));
+    else if (!clip.bytes.empty())
+        SetWindowTextSjis(GetEdit(dialog), clip.bytes.data());
 }
 
 void EnableItem(HMENU menu, UINT id, bool enabled) {
     EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
-// The settings both file dialogs share; path is the 522-byte name buffer.
-OPENFILENAMEA FileDialogSettings(HWND dialog, char* path, const char* title, DWORD flags) {
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+constexpr DWORD kPathUnits = 1024;
+
+// The texts of a file dialog in UTF-16, kept while it is open.
+struct FileDialogTexts {
+    std::u16string filter = WideFromAnsi(std::string_view(kFileFilter, sizeof kFileFilter));
+    std::u16string title;
+    std::u16string path = std::u16string(kPathUnits, u'\0');
+};
+
+// The settings both file dialogs share.
+OPENFILENAMEW FileDialogSettings(HWND dialog, FileDialogTexts& texts, DWORD flags) {
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = kFileFilter;
+    ofn.lpstrFilter = WideChars(texts.filter);
     ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = 522;
-    ofn.lpstrTitle = title;
+    ofn.lpstrFile = WideChars(texts.path);
+    ofn.nMaxFile = kPathUnits;
+    ofn.lpstrTitle = WideChars(texts.title);
     ofn.Flags = flags | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_ENABLESIZING;
     return ofn;
 }
 
 // The file dialogs' library, with all it pulls in, costs a resident program megabytes: it is
 // loaded when a file dialog is first asked for, and then kept.
-bool RunFileDialog(const char* function, OPENFILENAMEA& ofn) {
+bool RunFileDialog(const char* function, OPENFILENAMEW& ofn) {
     static HMODULE library = LoadSystemLibrary("comdlg32.dll");
     if (!library) return false;
-    using FileDialog = BOOL(WINAPI*)(OPENFILENAMEA*);
+    using FileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
     auto show = reinterpret_cast<FileDialog>(
         reinterpret_cast<void*>(GetProcAddress(library, function)));
     return show && show(&ofn);
 }
 
 void LoadTextFile(HWND dialog) {
-    char path[522] = "";
-    OPENFILENAMEA ofn = FileDialogSettings(dialog, path, "ファイルを開く", OFN_FILEMUSTEXIST);
-    if (RunFileDialog("GetOpenFileNameA", ofn)) LoadTextFileInto(GetEdit(dialog), path);
+    FileDialogTexts texts;
+    texts.title = WideFromAnsi("ファイルを開く");
+    OPENFILENAMEW ofn = FileDialogSettings(dialog, texts, OFN_FILEMUSTEXIST);
+    if (RunFileDialog("GetOpenFileNameW", ofn)) LoadTextFileInto(GetEdit(dialog), texts.path.c_str());
 }
 
 void SaveTextFile(HWND dialog) {
-    char folder[522];
-    if (!GetModuleFolder(folder, sizeof folder)) folder[0] = '\0';
+    const std::u16string folder = ModuleFolder();
     SYSTEMTIME now;
     GetLocalTime(&now);
-    char path[522];
-    tooltext::CopyBounded(
-        path, sizeof path,
-        SuggestedOutputName(now.wDay, now.wHour, now.wMinute, now.wSecond).c_str());
-    OPENFILENAMEA ofn = FileDialogSettings(dialog, path, kSaveTitle, OFN_OVERWRITEPROMPT);
-    ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
-    if (RunFileDialog("GetSaveFileNameA", ofn)) SaveEditTextTo(dialog, GetEdit(dialog), path);
+    FileDialogTexts texts;
+    texts.title = WideFromAnsi(kSaveTitle);
+    std::u16string name =
+        WideFromAnsi(SuggestedOutputName(now.wDay, now.wHour, now.wMinute, now.wSecond));
+    texts.path.replace(0, std::min<size_t>(name.size(), kPathUnits - 1), name);
+    OPENFILENAMEW ofn = FileDialogSettings(dialog, texts, OFN_OVERWRITEPROMPT);
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : WideChars(folder);
+    if (RunFileDialog("GetSaveFileNameW", ofn))
+        SaveEditTextTo(dialog, GetEdit(dialog), texts.path.c_str());
 }
 
 BOOL OnInitDialog(HWND dialog, EditPadInfo* info) {
@@ -148,7 +163,7 @@ BOOL OnInitMenuPopup(HWND dialog) {
     HWND edit = GetEdit(dialog);
     DWORD start = 0, end = 0;
     SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    int length = GetWindowTextLengthA(edit);
+    int length = GetWindowTextLengthW(edit);
     EditPadFacts facts = {SendMessageA(edit, EM_CANUNDO, 0, 0) != 0,
                           IsClipboardFormatAvailable(CF_TEXT) != FALSE, start, end,
                           static_cast<unsigned>(length > 0 ? length : 0)};
@@ -158,8 +173,8 @@ BOOL OnInitMenuPopup(HWND dialog) {
     for (UINT id : {IDM_EDITPAD_CUT, IDM_EDITPAD_COPY, IDM_EDITPAD_DELETE})
         EnableItem(bar, id, states.cutCopyDelete);
     EnableItem(bar, IDM_EDITPAD_SELECT_ALL, states.selectAll);
-    ModifyMenuA(bar, IDM_EDITPAD_IME, MF_BYCOMMAND | MF_STRING, IDM_EDITPAD_IME,
-                ImeMenuText(IsImeOpen(dialog)));
+    ModifyMenuW(bar, IDM_EDITPAD_IME, MF_BYCOMMAND | MF_STRING, IDM_EDITPAD_IME,
+                WideChars(WideFromAnsi(ImeMenuText(IsImeOpen(dialog)))));
     return TRUE;
 }
 
@@ -174,7 +189,7 @@ void OnOk(HWND dialog) {
 }
 
 void SendEditMessage(HWND dialog, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    SendDlgItemMessageA(dialog, IDC_EDITPAD_EDIT, message, wParam, lParam);
+    SendDlgItemMessageW(dialog, IDC_EDITPAD_EDIT, message, wParam, lParam);
 }
 
 BOOL OnCommand(HWND dialog, WORD id) {
@@ -237,9 +252,9 @@ INT_PTR CALLBACK EditPadProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
 std::optional<std::string> RunEditPad(HWND owner, const char* initialText) {
     if (g_testAnswer) return g_testAnswer(owner, initialText);
     EditPadInfo info = {initialText, std::string(), LayoutState{}};
-    INT_PTR ended = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_EDIT_PAD),
+    INT_PTR ended = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_EDIT_PAD),
                                     owner, EditPadProc, reinterpret_cast<LPARAM>(&info));
-    if (ended == -1) Trace("edit pad: DialogBoxParamA failed (error %lu)\r\n", GetLastError());
+    if (ended == -1) Trace("edit pad: DialogBoxParamW failed (error %lu)\r\n", GetLastError());
     if (ended != IDOK) return std::nullopt;
     return std::move(info.result);
 }

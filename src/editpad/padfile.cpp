@@ -11,8 +11,8 @@
 namespace {
 
 // The whole file; false when it cannot be opened, is too large to hold, or reads short.
-bool ReadWholeFile(const char* path, std::string& bytes) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+bool ReadWholeFile(const char16_t* path, std::string& bytes) {
+    HANDLE file = CreateFileW(WideChars(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size = {};
@@ -34,9 +34,9 @@ bool ReadWholeFile(const char* path, std::string& bytes) {
     return whole;
 }
 
-bool WriteFlushed(const char* path, const std::string& bytes) {
+bool WriteFlushed(const wchar_t* path, const std::string& bytes) {
     HANDLE file =
-        CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     bool whole =
@@ -48,37 +48,46 @@ bool WriteFlushed(const char* path, const std::string& bytes) {
 
 }  // namespace
 
-bool LoadTextFileInto(HWND edit, const char* path) {
+bool LoadTextFileInto(HWND edit, const char16_t* path) {
     std::string bytes;
     if (!path || !ReadWholeFile(path, bytes)) {
-        Trace("%s : not loaded into the edit pad (error %lu)\r\n", path ? path : "",
-              GetLastError());
+        Trace("%s : not loaded into the edit pad (error %lu)\r\n",
+              path ? AnsiFromWide(path).c_str() : "", GetLastError());
         return false;
     }
     // The control takes the text up to its first NUL, as a file with a NUL reads in a text editor.
-    return SetWindowTextA(edit, bytes.c_str()) != FALSE;
+    return SetWindowTextSjis(edit, bytes.c_str());
 }
 
-bool WriteWholeTextFile(const char* path, const std::string& bytes) {
+bool WriteWholeTextFile(const char16_t* path, const std::string& bytes) {
     if (!path || !*path) return false;
     // The folder keeps its separator, so that the root of a drive stays the root.
-    size_t separator = tooltext::FindLastSeparator(path);
-    std::string folder = separator == tooltext::kNotFound ? "." : std::string(path, separator + 1);
+    const std::u16string whole = path;
+    size_t separator = whole.rfind(u'\\');
+    std::u16string folder = separator == std::u16string::npos ? u"." : whole.substr(0, separator + 1);
     // A unique name of our own: a fixed sibling name could be a file of the user's.
-    char temp[MAX_PATH];
-    if (!GetTempFileNameA(folder.c_str(), "qm", 0, temp)) return false;
+    wchar_t temp[MAX_PATH];
+    if (!GetTempFileNameW(WideChars(folder), L"qm", 0, temp)) return false;
     if (WriteFlushed(temp, bytes) &&
-        MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        MoveFileExW(temp, WideChars(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    Trace("%s : not written (error %lu)\r\n", path, GetLastError());
-    DeleteFileA(temp);
+    Trace("%s : not written (error %lu)\r\n", AnsiFromWide(whole).c_str(), GetLastError());
+    DeleteFileW(temp);
     return false;
 }
 
-bool SaveEditTextTo(HWND dialog, HWND edit, const char* path) {
+bool SaveEditTextTo(HWND dialog, HWND edit, const char16_t* path) {
     bool saved = false;
     try {
-        saved = WriteWholeTextFile(path, CopyWindowText(edit));
+        const std::u16string text = CopyWindowWideText(edit);
+        const std::string bytes = AnsiFromWide(text);
+        if (ExactFormOf(text, bytes) &&
+            BeepMessageBox(dialog,
+                           "Shift-JIS で表せない文字は保存されません。\n"
+                           "このまま出力しますか？",
+                           "テキストをファイルへ出力", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+            return false;
+        saved = WriteWholeTextFile(path, bytes);
     } catch (const std::bad_alloc&) {
         saved = false;
     }

@@ -18,15 +18,15 @@ namespace {
 constexpr const char* PROP_TOOLTIPCTRL = "PROP_TOOLTIPCTRL";
 constexpr const char* PROP_TOOLTIPTEXTPTR = "PROP_TOOLTIPTEXTPTR";
 // The tool record without the application-data field: understood by every control version.
-const UINT kToolInfoSize = TTTOOLINFOA_V1_SIZE;
+const UINT kToolInfoSize = TTTOOLINFOW_V1_SIZE;
 
 // The tip limit is fixed for the run: it sized the buffer at creation.
 int g_tipLimit = 0;
-// The tip of an exact text, in UTF-16; the control is told where it is, as for the byte buffer.
+// The tip in UTF-16, as the control is given it; the control is told where it is.
 std::u16string g_wideTip;
 
-TOOLINFOA ToolRecord(HWND mainWindow, char* text) {
-    TOOLINFOA tool = {};
+TOOLINFOW ToolRecord(HWND mainWindow, wchar_t* text) {
+    TOOLINFOW tool = {};
     tool.cbSize = kToolInfoSize;
     tool.uFlags = TTF_IDISHWND | TTF_TRACK;
     tool.hwnd = mainWindow;
@@ -37,9 +37,9 @@ TOOLINFOA ToolRecord(HWND mainWindow, char* text) {
 
 // A tracking tip ignores TTM_POP on some control versions: end the tracking too.
 void HideTip(HWND mainWindow, HWND control) {
-    TOOLINFOA tool = ToolRecord(mainWindow, nullptr);
+    TOOLINFOW tool = ToolRecord(mainWindow, nullptr);
     SendMessageA(control, TTM_POP, 0, 0);
-    SendMessageA(control, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(control, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
     SendMessageA(control, TTM_ACTIVATE, FALSE, 0);
 }
 
@@ -48,29 +48,23 @@ void SetTipText(HWND mainWindow, HWND control, char* buffer, const char* text,
                 const std::u16string* exact) {
     if (exact) {
         g_wideTip = TipTextW(g_tipLimit, *exact);
-        TOOLINFOW tool = {};
-        tool.cbSize = TTTOOLINFOW_V1_SIZE;
-        tool.uFlags = TTF_IDISHWND | TTF_TRACK;
-        tool.hwnd = mainWindow;
-        tool.uId = reinterpret_cast<UINT_PTR>(mainWindow);
-        tool.lpszText = WideChars(g_wideTip);
-        SendMessageW(control, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
-        return;
+    } else {
+        CopyTipText(buffer, g_tipLimit, text);
+        g_wideTip = WideFromAnsi(buffer);
     }
-    CopyTipText(buffer, g_tipLimit, text);
-    TOOLINFOA tool = ToolRecord(mainWindow, buffer);
-    SendMessageA(control, TTM_SETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tool = ToolRecord(mainWindow, WideChars(g_wideTip));
+    SendMessageW(control, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void ShowTip(HWND mainWindow, HWND control, char* buffer, const char* text,
              const std::u16string* exact, POINT cursor) {
-    TOOLINFOA tool = ToolRecord(mainWindow, buffer);
     SendMessageA(control, TTM_SETMAXTIPWIDTH, 0, TipMaxWidth(GetSystemMetrics(SM_CXSCREEN)));
     SetTipText(mainWindow, control, buffer, text, exact);
     TipPoint at = TipPosition(cursor.x, cursor.y);
     SendMessageA(control, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     SendMessageA(control, TTM_ACTIVATE, TRUE, 0);
-    SendMessageA(control, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tool = ToolRecord(mainWindow, WideChars(g_wideTip));
+    SendMessageW(control, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
     SetWindowPos(control, HWND_TOPMOST, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
@@ -92,15 +86,15 @@ void CreateMenuTips(HWND mainWindow, const MenuSettings& menu) {
     g_tipLimit = menu.menuTipChars;
     if (char* buffer = static_cast<char*>(std::calloc(TipBufferSize(g_tipLimit), 1)))
         SetPropA(mainWindow, PROP_TOOLTIPTEXTPTR, buffer);
-    HWND control = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+    HWND control = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                    TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, mainWindow, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
+                                   GetModuleHandleW(nullptr), nullptr);
     if (!control) return;
     SendMessageA(control, TTM_ACTIVATE, FALSE, 0);
     SetPropA(mainWindow, PROP_TOOLTIPCTRL, control);
-    TOOLINFOA tool = ToolRecord(mainWindow, nullptr);
-    SendMessageA(control, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    TOOLINFOW tool = ToolRecord(mainWindow, nullptr);
+    SendMessageW(control, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void DestroyMenuTips(HWND mainWindow) {

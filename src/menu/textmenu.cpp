@@ -22,33 +22,34 @@ ListKind KindOf(MenuSection section) {
 void AppendPlanItem(HMENU popup, const TextStore& store, const MenuPlanItem& item, int budget) {
     UINT breakFlag = item.columnBreak ? MF_MENUBARBREAK : 0;
     switch (item.kind) {
-        case MenuItemKind::Separator:
-            AppendMenuA(popup, MF_SEPARATOR | breakFlag, 0, nullptr);
-            return;
-        case MenuItemKind::Placeholder:
-            AppendMenuA(popup, MF_STRING | MF_GRAYED | MF_DISABLED | breakFlag, 0,
-                        kMenuPlaceholderText);
-            return;
-        case MenuItemKind::Text: {
-            int id = idAt(store, KindOf(item.section), item.index);
-            if (const std::u16string* exact = exactTextOfId(store, id)) {
-                std::u16string label = BuildMenuLabelW(*exact, budget);
-                AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
-                            WideChars(label));
-                return;
-            }
-            const char* text = textOfId(store, id);
-            std::string label = BuildMenuLabel(text ? text : "", budget);
-            AppendMenuA(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id), label.c_str());
+    case MenuItemKind::Separator:
+        AppendMenuW(popup, MF_SEPARATOR | breakFlag, 0, nullptr);
+        return;
+    case MenuItemKind::Placeholder:
+        AppendMenuW(popup, MF_STRING | MF_GRAYED | MF_DISABLED | breakFlag, 0,
+                    WideChars(WideFromAnsi(kMenuPlaceholderText)));
+        return;
+    case MenuItemKind::Text: {
+        int id = idAt(store, KindOf(item.section), item.index);
+        if (const std::u16string* exact = exactTextOfId(store, id)) {
+            std::u16string label = BuildMenuLabelW(*exact, budget);
+            AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
+                        WideChars(label));
             return;
         }
+        const char* text = textOfId(store, id);
+        std::string label = BuildMenuLabel(text ? text : "", budget);
+        AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
+                    WideChars(WideFromAnsi(label)));
+        return;
+    }
     }
 }
 
 }  // namespace
 
 HMENU BuildTextMenu(const TextStore& store, const AppSettings& settings) {
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TEXT_MENU));
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TEXT_MENU));
     if (!menu) return nullptr;
     HMENU popup = GetSubMenu(menu, 0);
     DeleteMenu(popup, IDM_TEXT_NONE, MF_BYCOMMAND);

@@ -12,7 +12,8 @@ int TrackTransformPopup(HWND mainWindow) {
     HMENU popup = CreatePopupMenu();
     if (!popup) return 0;
     for (int i = 0; i < kLineTransformCount; ++i)
-        AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(i + 1), kLineTransforms[i].label);
+        AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(i + 1),
+                    WideChars(WideFromAnsi(kLineTransforms[i].label)));
     POINT cursor = {};
     GetCursorPos(&cursor);
     int chosen = TrackPopupMenuEx(popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON |

@@ -185,14 +185,14 @@ void QueryCursor(HWND list, WPARAM wParam, LPARAM lParam, POINT screenPoint) {
 int MoveItem(HWND list, int from, int to) {
     int count = ItemCount(list);
     if (from < 0 || from >= count || to < 0 || to > count) return -1;
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, from, 0);
+    LRESULT length = SendMessageW(list, LB_GETTEXTLEN, from, 0);
     if (length < 0) return -1;
-    // Room for the text in any character size the list may report its length in.
-    std::vector<char> text(static_cast<size_t>(length) * 4 + 4);
-    if (SendMessageA(list, LB_GETTEXT, from, reinterpret_cast<LPARAM>(text.data())) < 0) return -1;
+    // In UTF-16, so the item moves with whatever text it shows.
+    std::vector<wchar_t> text(static_cast<size_t>(length) + 1);
+    if (SendMessageW(list, LB_GETTEXT, from, reinterpret_cast<LPARAM>(text.data())) < 0) return -1;
     LRESULT data = SendMessageA(list, LB_GETITEMDATA, from, 0);
     ItemMove plan = PlanItemMove(from, to);
-    LRESULT inserted = SendMessageA(list, LB_INSERTSTRING, plan.insertAt,
+    LRESULT inserted = SendMessageW(list, LB_INSERTSTRING, plan.insertAt,
                                     reinterpret_cast<LPARAM>(text.data()));
     if (inserted < 0) return -1;
     if (data != 0 && data != LB_ERR) SendMessageA(list, LB_SETITEMDATA, inserted, data);

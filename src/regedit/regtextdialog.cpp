@@ -13,6 +13,7 @@
 #include "editpad/editpad.h"
 #include "regedit/draglist.h"
 #include "regedit/regeditrules.h"
+#include "TOOLS/toolsys.h"
 #include "resource.h"
 #include "store/textstore.h"
 #include "TOOLS/toolwind.h"
@@ -72,9 +73,9 @@ TextRow* CopyRow(const TextRow& row) {
 int InsertItem(HWND list, int index, const TextRow& row) {
     TextRow* copy = CopyRow(row);
     if (!copy) return -1;
-    std::string display = RegisteredTextDisplayString(copy->text.c_str());
+    std::u16string display = WideFromAnsi(RegisteredTextDisplayString(copy->text.c_str()));
     LRESULT at =
-        SendMessageA(list, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(display.c_str()));
+        SendMessageW(list, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(display.c_str()));
     if (at >= 0 &&
         SendMessageA(list, LB_SETITEMDATA, at, reinterpret_cast<LPARAM>(copy)) != LB_ERR) {
         return static_cast<int>(at);
@@ -191,7 +192,7 @@ void ShowContextMenu(HWND dialog) {
     if (ValidSelection(List(dialog)) < 0) return;
     POINT cursor = {};
     GetCursorPos(&cursor);
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_REGTEXT_MENU));
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_REGTEXT_MENU));
     if (!menu) return;
     SetForegroundWindow(dialog);
     TrackPopupMenuEx(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, dialog, nullptr);
@@ -303,8 +304,8 @@ bool ShowRegisteredTextDialog(HWND mainWindow, TextStore& store) {
     if (GetPropA(mainWindow, PROP_DIALOG)) return false;
     SetPropA(mainWindow, PROP_DIALOG, mainWindow);
     g_dialog.layout = LayoutState{};
-    INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr),
-                                     MAKEINTRESOURCEA(IDD_REGISTERED_TEXTS), mainWindow,
+    INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr),
+                                     MAKEINTRESOURCEW(IDD_REGISTERED_TEXTS), mainWindow,
                                      RegTextDialogProc, reinterpret_cast<LPARAM>(&store));
     SetPropA(mainWindow, PROP_DIALOG, nullptr);
     if (g_dialog.noDropCursor) DestroyCursor(g_dialog.noDropCursor);

@@ -79,7 +79,7 @@ SearchQuery ReadQuery(HWND window) {
     wide.resize(static_cast<size_t>(GetWindowTextW(field, WideChars(wide), length + 1)));
     std::string bytes(wide.size() * 2 + 1, '\0');
     BOOL lost = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, 0, WideChars(wide), static_cast<int>(wide.size()),
+    int n = WideCharToMultiByte(932, 0, WideChars(wide), static_cast<int>(wide.size()),
                                 &bytes[0], static_cast<int>(bytes.size()), nullptr, &lost);
     bytes.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return BuildSearchQuery(bytes, wide, !lost);
@@ -99,7 +99,7 @@ void ShowPreview(HWND window) {
         return;
     }
     const char* text = textOfId(*store, id);
-    SetWindowTextA(preview, text ? text : "");
+    SetWindowTextSjis(preview, text ? text : "");
 }
 
 void SchedulePreview(HWND window) {
@@ -116,7 +116,7 @@ void ShowCount(HWND window) {
     char status[64];
     tooltext::FormatBounded(status, sizeof status, "%d / %d 件",
                             static_cast<int>(g_search.rows.size()), g_search.total);
-    SetDlgItemTextA(window, IDC_SEARCH_STATUS, status);
+    SetDlgItemTextSjis(window, IDC_SEARCH_STATUS, status);
 }
 
 // Matches the whole store again: the field changed, or the store changed under the window.
@@ -255,7 +255,8 @@ void DrawRow(const DRAWITEMSTRUCT& item) {
     if (!text) return;
     std::string shown = RegisteredTextDisplayString(text);
     shown.resize(tooltext::SafeCutLength(shown.c_str(), VisibleUnits(rest)));
-    DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &rest, flags);
+    const std::u16string wide = WideFromAnsi(shown);
+    DrawTextW(dc, WideChars(wide), static_cast<int>(wide.size()), &rest, flags);
 }
 
 void MeasureRow(HWND window, MEASUREITEMSTRUCT& item) {

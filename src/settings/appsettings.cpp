@@ -57,3 +57,48 @@ void ClampMenuSettings(MenuSettings& menu) {
 bool ParseProfileInt(const char* text, int32_t& value) {
     return tooltext::ParseDecimalInt(text, value);
 }
+
+std::string EscapeExactPath(std::u16string_view path) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    for (char c : tooltext::Utf8FromWide(path)) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80 && c != '%') {
+            text += c;
+            continue;
+        }
+        text += '%';
+        text += kHex[byte >> 4];
+        text += kHex[byte & 0x0F];
+    }
+    return text;
+}
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+bool UnescapeExactPath(std::string_view text, std::u16string& path) {
+    std::string utf8;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '%') {
+            utf8 += text[i];
+            continue;
+        }
+        int high = i + 2 < text.size() ? HexValue(text[i + 1]) : -1;
+        int low = high >= 0 ? HexValue(text[i + 2]) : -1;
+        if (low < 0) return false;
+        utf8 += static_cast<char>(high << 4 | low);
+        i += 2;
+    }
+    if (!tooltext::IsStrictUtf8(utf8)) return false;
+    path = tooltext::WideFromUtf8(utf8);
+    return true;
+}

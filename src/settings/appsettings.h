@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "settings/hotkeys.h"
 
@@ -41,6 +43,9 @@ struct MenuSettings {
 
 struct LogSettings {
     char logFolder[kLogFolderSize];
+    // The folder's exact form where code page 932 cannot hold it (logFolder then holds what 932
+    // makes of it, for older programs); empty otherwise.
+    std::u16string logFolderExact;
     bool logText;
     bool logImage;
 };
@@ -67,6 +72,12 @@ void ClampHistorySettings(HistorySettings& history);
 
 // labelChars into 3..256, menuTipChars into 2..65534, menuX and menuY into 0..32766.
 void ClampMenuSettings(MenuSettings& menu);
+
+// The exact form of a path in a settings value that any encoding and code page keeps: its UTF-8
+// bytes, those from 0x80 up and '%' written as "%XX" (capital hex digits).
+std::string EscapeExactPath(std::u16string_view path);
+// False when text holds a '%' not followed by two hex digits, or bytes that are no UTF-8.
+bool UnescapeExactPath(std::string_view text, std::u16string& path);
 
 // A setting's number as scanf's "%d" reads it: leading white space, an optional sign, digits;
 // anything after them is ignored. False when no digit follows. Numbers beyond the 32-bit range

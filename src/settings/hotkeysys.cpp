@@ -5,13 +5,13 @@
 
 namespace {
 
-void ReadSlot(const char* section, const char* key, const char* path, Hotkey& slot) {
+void ReadSlot(const char* section, const char* key, const std::u16string& path, Hotkey& slot) {
     slot = DecodeHotkey(ReadProfileInt(section, key, path, EncodeHotkey(slot)));
 }
 
 }  // namespace
 
-bool LoadHotkeys(const char* path, HotkeySettings& group) {
+bool LoadHotkeys(const std::u16string& path, HotkeySettings& group) {
     SetDefaultHotkeys(group);
     // Older files kept some hotkeys in the program's own section; the newer of the two names of
     // the registered-text hotkey is read last so that it wins.
@@ -26,7 +26,7 @@ bool LoadHotkeys(const char* path, HotkeySettings& group) {
     return true;
 }
 
-bool SaveHotkeys(const HotkeySettings& group, const char* path) {
+bool SaveHotkeys(const HotkeySettings& group, const std::u16string& path) {
     for (const HotkeyBinding& row : HotkeyTable) {
         WriteProfileInt(kHotkeySection, row.key, path, EncodeHotkey(group.slots[row.slot]));
     }

@@ -3,13 +3,15 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "settings/hotkeys.h"
 
 // Defaults, the keys of older files, the hotkey section, then the duplicate rule. Always true.
-bool LoadHotkeys(const char* path, HotkeySettings& group);
+bool LoadHotkeys(const std::u16string& path, HotkeySettings& group);
 
 // Every row's slot under its key in the hotkey section. Always true.
-bool SaveHotkeys(const HotkeySettings& group, const char* path);
+bool SaveHotkeys(const HotkeySettings& group, const std::u16string& path);
 
 // Registers hotkey under id on window, or unregisters id when the hotkey is unassigned. The
 // result is the system's answer.

@@ -14,6 +14,7 @@
 #include "TOOLS/toolwind.h"
 #include "resource.h"
 #include "settings/appsettings.h"
+#include "settings/settingsfile.h"
 #include "settings/settingsrules.h"
 
 namespace {
@@ -38,28 +39,30 @@ void ReadField(HWND dialog, int id, char* buffer, size_t size) {
     tooltext::CopyBounded(buffer, size, CopyWindowText(GetDlgItem(dialog, id)).c_str());
 }
 
+// text null: the tip asks for its text when shown.
 void AddTip(HWND tips, HWND dialog, int id, const char* text) {
-    TOOLINFOA tool = {};
+    TOOLINFOW tool = {};
     // The size every version of the common controls accepts.
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = dialog;
     tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, id));
-    tool.lpszText = const_cast<char*>(text);
-    SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    std::u16string wide = text ? WideFromAnsi(text) : std::u16string();
+    tool.lpszText = text ? WideChars(wide) : LPSTR_TEXTCALLBACKW;
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void CreateTips(HWND dialog) {
     HWND tips =
-        CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
-                        GetModuleHandleA(nullptr), nullptr);
+                        GetModuleHandleW(nullptr), nullptr);
     if (!tips) return;
     AddTip(tips, dialog, IDC_SETTINGS_HISTORY_COUNT, "1 ～ 4095");
     AddTip(tips, dialog, IDC_SETTINGS_USE_HISTORY_FILE, "履歴を保存して次回起動時に引き継ぎます");
     AddTip(tips, dialog, IDC_SETTINGS_REPAIR_CHAIN,
            "チェインの修復を利用すると不安定になる場合があります");
-    AddTip(tips, dialog, IDC_SETTINGS_DATE_FORMAT, LPSTR_TEXTCALLBACKA);
+    AddTip(tips, dialog, IDC_SETTINGS_DATE_FORMAT, nullptr);
 }
 
 void FillControls(HWND dialog, const AppSettings& s) {
@@ -77,8 +80,8 @@ void FillControls(HWND dialog, const AppSettings& s) {
     Check(dialog, s.menu.newestOnTop ? IDC_SETTINGS_NEWEST_ON_TOP : IDC_SETTINGS_OLDEST_ON_TOP,
           true);
     Check(dialog, IDC_SETTINGS_MENU_TIPS, s.menu.showMenuTips);
-    SetDlgItemTextA(dialog, IDC_SETTINGS_DATE_FORMAT, s.dateFormat);
-    SetDlgItemTextA(dialog, IDC_SETTINGS_LOG_FOLDER, s.log.logFolder);
+    SetDlgItemTextSjis(dialog, IDC_SETTINGS_DATE_FORMAT, s.dateFormat);
+    SetDlgItemTextW(dialog, IDC_SETTINGS_LOG_FOLDER, WideChars(LogFolderPath(s.log)));
     Check(dialog, IDC_SETTINGS_LOG_TEXT, s.log.logText);
     Check(dialog, IDC_SETTINGS_LOG_IMAGE, s.log.logImage);
 }
@@ -97,7 +100,7 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM param) {
 // The date-format tip: what the date command would put on the clipboard now.
 INT_PTR OnNotify(HWND dialog, LPARAM lParam) {
     NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
-    if (header->code != TTN_GETDISPINFOA ||
+    if (header->code != TTN_GETDISPINFOW ||
         header->idFrom != reinterpret_cast<UINT_PTR>(GetDlgItem(dialog, IDC_SETTINGS_DATE_FORMAT)))
         return FALSE;
     char pattern[kDateFormatSize];
@@ -106,79 +109,84 @@ INT_PTR OnNotify(HWND dialog, LPARAM lParam) {
     GetLocalTime(&now);
     DateFormatter::LocalTime time = {now.wYear, now.wMonth,  now.wDayOfWeek, now.wDay,
                                      now.wHour, now.wMinute, now.wSecond,    now.wMilliseconds};
-    NMTTDISPINFOA* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+    NMTTDISPINFOW* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+    char preview[sizeof info->szText / sizeof info->szText[0]];
+    FormatDatePreview(preview, sizeof preview, pattern, time);
+    // As many bytes as the field has units: the text always fits.
+    const std::u16string wide = WideFromAnsi(preview);
+    std::memcpy(info->szText, wide.c_str(), (wide.size() + 1) * sizeof(char16_t));
     info->lpszText = info->szText;
-    FormatDatePreview(info->szText, sizeof info->szText, pattern, time);
     return TRUE;
 }
 
 int CALLBACK BrowseCallback(HWND browser, UINT message, LPARAM lParam, LPARAM data) {
-    if (message == BFFM_INITIALIZED) SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, data);
+    if (message == BFFM_INITIALIZED) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
     if (message == BFFM_SELCHANGED) {
-        char path[MAX_PATH];
-        BOOL isFolder = SHGetPathFromIDListA(reinterpret_cast<LPCITEMIDLIST>(lParam), path);
-        SendMessageA(browser, BFFM_ENABLEOK, 0, isFolder);
+        wchar_t path[MAX_PATH];
+        BOOL isFolder = SHGetPathFromIDListW(reinterpret_cast<LPCITEMIDLIST>(lParam), path);
+        SendMessageW(browser, BFFM_ENABLEOK, 0, isFolder);
     }
     return 0;
 }
 
 void OnBrowse(HWND dialog) {
-    char current[kLogFolderSize];
-    ReadField(dialog, IDC_SETTINGS_LOG_FOLDER, current, sizeof current);
+    const std::u16string current = CopyWindowWideText(GetDlgItem(dialog, IDC_SETTINGS_LOG_FOLDER));
     IMalloc* allocator = nullptr;
     if (FAILED(SHGetMalloc(&allocator)) || !allocator) return;
-    char display[MAX_PATH] = "";
-    BROWSEINFOA browse = {};
+    wchar_t display[MAX_PATH] = L"";
+    BROWSEINFOW browse = {};
     browse.hwndOwner = dialog;
     browse.pszDisplayName = display;
-    browse.lpszTitle = "";
+    browse.lpszTitle = L"";
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     browse.lpfn = BrowseCallback;
-    browse.lParam = reinterpret_cast<LPARAM>(current);
-    if (LPITEMIDLIST chosen = SHBrowseForFolderA(&browse)) {
-        char path[MAX_PATH];
-        if (SHGetPathFromIDListA(chosen, path)) {
-            char folder[kLogFolderSize];
-            tooltext::CopyBounded(folder, sizeof folder, path);
-            SetDlgItemTextA(dialog, IDC_SETTINGS_LOG_FOLDER, folder);
-        }
+    browse.lParam = reinterpret_cast<LPARAM>(current.c_str());
+    if (LPITEMIDLIST chosen = SHBrowseForFolderW(&browse)) {
+        wchar_t path[MAX_PATH];
+        if (SHGetPathFromIDListW(chosen, path)) SetDlgItemTextW(dialog, IDC_SETTINGS_LOG_FOLDER, path);
         allocator->Free(chosen);
     }
     allocator->Release();
 }
 
 void OnDeleteHistoryFile(HWND dialog) {
-    char path[522];
-    if (!BuildModuleSiblingPath(path, sizeof path, ".hst")) return;
-    DWORD attributes = GetFileAttributesA(path);
+    const std::u16string path = ModuleSiblingPath(".hst");
+    if (path.empty()) return;
+    DWORD attributes = GetFileAttributesW(WideChars(path));
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     if (BeepMessageBox(dialog, "履歴ファイルを削除しますか？", kCaption,
                        MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
         return;
     // A list of one name ends with two NULs, which must fit whatever the path's length.
-    char list[sizeof path + 2] = {};
-    std::memcpy(list, path, std::strlen(path));
-    SHFILEOPSTRUCTA operation = {};
+    const std::u16string list = path + u'\0';
+    SHFILEOPSTRUCTW operation = {};
     operation.hwnd = dialog;
     operation.wFunc = FO_DELETE;
-    operation.pFrom = list;
+    operation.pFrom = WideChars(list);
     operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
-    SHFileOperationA(&operation);
+    SHFileOperationW(&operation);
 }
 
 bool ValidateHistoryCount(HWND dialog, int32_t& count) {
     char text[1024];
-    GetDlgItemTextA(dialog, IDC_SETTINGS_HISTORY_COUNT, text, sizeof text);
+    ReadField(dialog, IDC_SETTINGS_HISTORY_COUNT, text, sizeof text);
     HistoryCountCheck check = CheckHistoryCount(text, count);
     if (check == HistoryCountCheck::Valid) return true;
     char message[1024];
     tooltext::FormatBounded(message, sizeof message, HistoryCountMessage(check),
                             HistoryCountBound(check));
-    MessageBoxA(dialog, message, kCaption, MB_OK);
+    MessageBoxSjis(dialog, message, kCaption, MB_OK);
     SendDlgItemMessageA(dialog, IDC_SETTINGS_COUNT_SPIN, UDM_SETPOS, 0,
                         MAKELPARAM(HistoryCountBound(check), 0));
     FocusDialogItem(dialog, IDC_SETTINGS_HISTORY_COUNT);
     return false;
+}
+
+// The folder as code page 932 bytes, and exactly where 932 cannot hold it.
+void StoreLogFolder(const std::u16string& folder, LogSettings& log) {
+    const std::string bytes = AnsiFromWide(folder);
+    tooltext::CopyBounded(log.logFolder, sizeof log.logFolder, bytes.c_str());
+    log.logFolderExact = ExactFormOf(folder, log.logFolder) ? folder : std::u16string();
 }
 
 void StoreFields(HWND dialog, AppSettings& s, int32_t count) {
@@ -193,7 +201,7 @@ void StoreFields(HWND dialog, AppSettings& s, int32_t count) {
     ReadField(dialog, IDC_SETTINGS_DATE_FORMAT, s.dateFormat, sizeof s.dateFormat);
     s.log.logText = IsChecked(dialog, IDC_SETTINGS_LOG_TEXT);
     s.log.logImage = IsChecked(dialog, IDC_SETTINGS_LOG_IMAGE);
-    ReadField(dialog, IDC_SETTINGS_LOG_FOLDER, s.log.logFolder, sizeof s.log.logFolder);
+    StoreLogFolder(CopyWindowWideText(GetDlgItem(dialog, IDC_SETTINGS_LOG_FOLDER)), s.log);
 }
 
 void OnOk(HWND dialog) {

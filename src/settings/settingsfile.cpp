@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "TOOLS/toolini.h"
 #include "TOOLS/toolsys.h"
 #include "TOOLS/tooltext.h"
 #include "settings/hotkeys.h"
@@ -37,9 +38,10 @@ constexpr LegacyHotkeyKey kLegacyHotkeyKeys[] = {
     {kOldestRegisteredHotkey, 2},
 };
 
-// A text read is taken through a buffer larger than any field, so the field's own cut decides
-// where the text ends and never splits a double-byte character.
-constexpr size_t kTextReadSize = 2048;
+// The log folder's exact form, where code page 932 cannot hold it; "ログフォルダ" keeps what 932
+// makes of it for older programs.
+const char* const kLogFolderKey = "ログフォルダ";
+const char* const kLogFolderExactKey = "ログフォルダ(Unicode)";
 
 const HotkeyBinding* BindingOfSlot(size_t slot) {
     for (const HotkeyBinding& row : HotkeyTable) {
@@ -48,7 +50,7 @@ const HotkeyBinding* BindingOfSlot(size_t slot) {
     return nullptr;
 }
 
-void LoadHistoryGroup(const char* path, HistorySettings& h) {
+void LoadHistoryGroup(const std::u16string& path, HistorySettings& h) {
     SetDefaultHistorySettings(h);
     const char* s = kMainSection;
     h.useHistoryFile = ReadProfileBool(s, kOldUseHistoryFile, path, h.useHistoryFile);
@@ -64,7 +66,7 @@ void LoadHistoryGroup(const char* path, HistorySettings& h) {
     ClampHistorySettings(h);
 }
 
-void LoadMenuGroup(const char* path, MenuSettings& m) {
+void LoadMenuGroup(const std::u16string& path, MenuSettings& m) {
     SetDefaultMenuSettings(m);
     const char* s = kMainSection;
     m.labelChars = ReadProfileInt(s, "テキスト一覧の文字数", path, m.labelChars);
@@ -77,16 +79,22 @@ void LoadMenuGroup(const char* path, MenuSettings& m) {
     ClampMenuSettings(m);
 }
 
-void LoadLogGroup(const char* path, LogSettings& l) {
+void LoadLogGroup(const std::u16string& path, LogSettings& l) {
     const char* s = kMainSection;
     l.logText = ReadProfileBool(s, kOldLogText, path, l.logText);
     l.logImage = ReadProfileBool(s, kOldLogImage, path, l.logImage);
-    ReadProfileText(s, "ログフォルダ", path, l.logFolder, l.logFolder, kLogFolderSize);
+    ReadProfileText(s, kLogFolderKey, path, l.logFolder, l.logFolder, kLogFolderSize);
+    // An exact form the folder no longer matches was left by an older program changing it.
+    std::u16string exact;
+    if (!UnescapeExactPath(ReadIniText(s, kLogFolderExactKey, "", path), exact) ||
+        AnsiFromWide(exact) != l.logFolder)
+        exact.clear();
+    if (!exact.empty() || ProfileKeyExists(s, kLogFolderKey, path)) l.logFolderExact = exact;
     l.logText = ReadProfileBool(s, "テキストをログへ書き出す", path, l.logText);
     l.logImage = ReadProfileBool(s, "イメージをログへ書き出す", path, l.logImage);
 }
 
-void SaveHistoryGroup(const char* path, const HistorySettings& h) {
+void SaveHistoryGroup(const std::u16string& path, const HistorySettings& h) {
     const char* s = kMainSection;
     WriteProfileInt(s, "履歴の記憶数", path, h.historyCount);
     WriteProfileBool(s, "履歴ファイルを利用する", path, h.useHistoryFile);
@@ -98,7 +106,7 @@ void SaveHistoryGroup(const char* path, const HistorySettings& h) {
     WriteProfileBool(s, kIgnoreMarkersKey, path, h.honourIgnoreMarkers);
 }
 
-void SaveMenuGroup(const char* path, const MenuSettings& m) {
+void SaveMenuGroup(const std::u16string& path, const MenuSettings& m) {
     const char* s = kMainSection;
     WriteProfileInt(s, "テキスト一覧の文字数", path, m.labelChars);
     WriteProfileBool(s, "新しい履歴を上側に配置", path, m.newestOnTop);
@@ -109,24 +117,24 @@ void SaveMenuGroup(const char* path, const MenuSettings& m) {
     WriteProfileInt(kMenuPointSection, "y", path, m.menuY);
 }
 
-void SaveLogGroup(const char* path, const LogSettings& l) {
+void SaveLogGroup(const std::u16string& path, const LogSettings& l) {
     const char* s = kMainSection;
     WriteProfileBool(s, "テキストをログへ書き出す", path, l.logText);
     WriteProfileBool(s, "イメージをログへ書き出す", path, l.logImage);
-    WritePrivateProfileStringA(s, "ログフォルダ", l.logFolder, path);
+    WriteIniText(s, kLogFolderKey, l.logFolder, path);
+    const std::string exact = EscapeExactPath(l.logFolderExact);
+    WriteIniText(s, kLogFolderExactKey, exact.empty() ? nullptr : exact.c_str(), path);
 }
 
-bool ProfileIntReadable(const char* section, const char* key, const char* file) {
-    char text[1024];
-    GetPrivateProfileStringA(section, key, "", text, sizeof text - 1, file);
+bool ProfileIntReadable(const char* section, const char* key, const std::u16string& file) {
     int32_t value;
-    return ParseProfileInt(text, value);
+    return ParseProfileInt(ReadIniText(section, key, "", file).c_str(), value);
 }
 
 // The old hotkey keys are about to be deleted; a hotkey the hotkey section does not hold as a
 // number (missing, empty, letters) came from the old key and would be lost with it, so the
 // loaded value is written there first.
-void CarryLegacyHotkeys(const char* path, const HotkeySettings& group) {
+void CarryLegacyHotkeys(const std::u16string& path, const HotkeySettings& group) {
     for (const LegacyHotkeyKey& legacy : kLegacyHotkeyKeys) {
         if (!ProfileKeyExists(kMainSection, legacy.key, path)) continue;
         const HotkeyBinding* row = BindingOfSlot(legacy.slot);
@@ -137,56 +145,56 @@ void CarryLegacyHotkeys(const char* path, const HotkeySettings& group) {
 
 }  // namespace
 
-bool ReadProfileBool(const char* section, const char* key, const char* file, bool defaultValue) {
+bool ReadProfileBool(const char* section, const char* key, const std::u16string& file, bool defaultValue) {
     return ReadProfileInt(section, key, file, defaultValue ? 1 : 0) != 0;
 }
 
-int32_t ReadProfileInt(const char* section, const char* key, const char* file,
+int32_t ReadProfileInt(const char* section, const char* key, const std::u16string& file,
                        int32_t defaultValue) {
-    char text[1024];
-    GetPrivateProfileStringA(section, key, "", text, sizeof text - 1, file);
     int32_t value;
-    return ParseProfileInt(text, value) ? value : defaultValue;
+    return ParseProfileInt(ReadIniText(section, key, "", file).c_str(), value) ? value
+                                                                               : defaultValue;
 }
 
-bool WriteProfileBool(const char* section, const char* key, const char* file, bool value) {
+bool WriteProfileBool(const char* section, const char* key, const std::u16string& file, bool value) {
     return WriteProfileInt(section, key, file, value ? 1 : 0);
 }
 
-bool WriteProfileInt(const char* section, const char* key, const char* file, int32_t value) {
+bool WriteProfileInt(const char* section, const char* key, const std::u16string& file, int32_t value) {
     char text[256];
     tooltext::FormatBounded(text, sizeof text, "%d", static_cast<int>(value));
-    return WritePrivateProfileStringA(section, key, text, file) != FALSE;
+    return WriteIniText(section, key, text, file);
 }
 
-void ReadProfileText(const char* section, const char* key, const char* file,
+void ReadProfileText(const char* section, const char* key, const std::u16string& file,
                      const char* defaultValue, char* buffer, size_t size) {
     // Read aside first: defaultValue may be the buffer itself.
-    char text[kTextReadSize];
-    GetPrivateProfileStringA(section, key, defaultValue, text, sizeof text, file);
-    tooltext::CopyBounded(buffer, size, text);
+    std::string text = ReadIniText(section, key, defaultValue, file);
+    tooltext::CopyBounded(buffer, size, text.c_str());
 }
 
-bool ProfileKeyExists(const char* section, const char* key, const char* file) {
+bool ProfileKeyExists(const char* section, const char* key, const std::u16string& file) {
     // A missing key yields the default; no value equals two different defaults.
-    char text[8];
-    GetPrivateProfileStringA(section, key, "0", text, sizeof text, file);
-    if (text[0] != '0' || text[1] != '\0') return true;
-    GetPrivateProfileStringA(section, key, "1", text, sizeof text, file);
-    return text[0] != '1' || text[1] != '\0';
+    return ReadIniText(section, key, "0", file) != "0" || ReadIniText(section, key, "1", file) != "1";
 }
 
-bool DeleteProfileKey(const char* file, const char* section, const char* key) {
-    return WritePrivateProfileStringA(section, key, nullptr, file) != FALSE;
+bool DeleteProfileKey(const std::u16string& file, const char* section, const char* key) {
+    return WriteIniText(section, key, nullptr, file);
 }
 
 void SetDefaultSettings(AppSettings& settings) {
-    char folder[kLogFolderSize - 1];
-    GetModuleFolder(folder, sizeof folder);
-    SetDefaultSettingsIn(settings, folder);
+    const std::u16string folder = ModuleFolder();
+    const std::string bytes = AnsiFromWide(folder);
+    SetDefaultSettingsIn(settings, bytes.c_str());
+    settings.log.logFolderExact.clear();
+    if (ExactFormOf(folder, bytes)) settings.log.logFolderExact = tooltext::JoinWidePath(folder, "log");
 }
 
-bool LoadSettings(const char* path, AppSettings& settings) {
+std::u16string LogFolderPath(const LogSettings& log) {
+    return log.logFolderExact.empty() ? WideFromAnsi(log.logFolder) : log.logFolderExact;
+}
+
+bool LoadSettings(const std::u16string& path, AppSettings& settings) {
     SetDefaultSettings(settings);
     LoadHistoryGroup(path, settings.history);
     LoadMenuGroup(path, settings.menu);
@@ -196,18 +204,18 @@ bool LoadSettings(const char* path, AppSettings& settings) {
     return true;
 }
 
-bool SaveSettings(const char* path, const AppSettings& settings) {
+bool SaveSettings(const std::u16string& path, const AppSettings& settings) {
     SaveHistoryGroup(path, settings.history);
     SaveMenuGroup(path, settings.menu);
     WriteProfileInt(kDateFormatSection, "書式数", path, 1);
-    WritePrivateProfileStringA(kDateFormatSection, "0", settings.dateFormat, path);
+    WriteIniText(kDateFormatSection, "0", settings.dateFormat, path);
     SaveLogGroup(path, settings.log);
     CarryLegacyHotkeys(path, settings.hotkeys);
     RemoveLegacyKeys(path);
     return true;
 }
 
-void RemoveLegacyKeys(const char* path) {
+void RemoveLegacyKeys(const std::u16string& path) {
     const char* const keys[] = {
         kOldTextMenuHotkey, kOldCommandMenuHotkey, kOldRegisteredHotkey, kOldestRegisteredHotkey,
         kOldUseHistoryFile, kOldLogText,           kOldLogImage};

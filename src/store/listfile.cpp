@@ -54,9 +54,9 @@ bool WriteBlock(HANDLE file, const char* data, size_t size) {
 }
 
 // Writes the content to a new file at temp, flushed to the disk; false on any failure.
-bool WriteFlushedFile(const FileContent& content, const char* temp) {
-    HANDLE file =
-        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+bool WriteFlushedFile(const FileContent& content, const char16_t* temp) {
+    HANDLE file = CreateFileW(WideChars(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool written =
         content([file](const char* data, size_t size) { return WriteBlock(file, data, size); });
@@ -65,35 +65,36 @@ bool WriteFlushedFile(const FileContent& content, const char* temp) {
 }
 
 // Replaces path by a flushed temporary beside it, in one step.
-bool ReplaceFile(const FileContent& content, const char* path) {
+bool ReplaceFile(const FileContent& content, const char16_t* path) {
     if (!path || !*path) return false;
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = GetFileAttributesW(WideChars(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    std::string temp;
+    std::u16string temp;
     try {
         temp = tempSiblingPath(path);
     } catch (const std::exception&) {
         return false;
     }
     if (WriteFlushedFile(content, temp.c_str()) &&
-        MoveFileExA(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        MoveFileExW(WideChars(temp), WideChars(path),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    DeleteFileA(temp.c_str());
+    DeleteFileW(WideChars(temp));
     return false;
 }
 
 // Checks that path names a file we may open; Loaded when it does.
-ListFileLoad CheckListFile(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
+ListFileLoad CheckListFile(const char16_t* path) {
+    DWORD attributes = GetFileAttributesW(WideChars(path));
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
         if (IsMissingFileError(error)) return ListFileLoad::Missing;
-        Trace("%s : attributes unreadable (error %lu)\r\n", path, error);
+        Trace("%s : attributes unreadable (error %lu)\r\n", AnsiFromWide(path).c_str(), error);
         return ListFileLoad::Unreadable;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        Trace("%s : is a folder\r\n", path);
+        Trace("%s : is a folder\r\n", AnsiFromWide(path).c_str());
         return ListFileLoad::Unreadable;
     }
     return ListFileLoad::Loaded;
@@ -124,24 +125,26 @@ bool ReadWholeFile(HANDLE file, std::string& bytes) {
 // Opens a file and hands it to read; Unreadable (traced) when it exists but could not be opened
 // or read whole.
 template <class Reader>
-ListFileLoad ReadFileWith(const char* path, Reader read) {
+ListFileLoad ReadFileWith(const char16_t* path, Reader read) {
     if (!path || !*path) return ListFileLoad::Unreadable;
     ListFileLoad found = CheckListFile(path);
     if (found != ListFileLoad::Loaded) return found;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = CreateFileW(WideChars(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        Trace("%s : cannot be opened (error %lu)\r\n", path, GetLastError());
+        Trace("%s : cannot be opened (error %lu)\r\n", AnsiFromWide(path).c_str(),
+              GetLastError());
         return ListFileLoad::Unreadable;
     }
     bool readWell = read(file);
-    if (!readWell) Trace("%s : read failed (error %lu)\r\n", path, GetLastError());
+    if (!readWell)
+        Trace("%s : read failed (error %lu)\r\n", AnsiFromWide(path).c_str(), GetLastError());
     CloseHandle(file);
     return readWell ? ListFileLoad::Loaded : ListFileLoad::Unreadable;
 }
 
 // The first bytes of an exact file, for the check of a stale one.
-bool ReadExactHead(const char* path, std::string& head) {
+bool ReadExactHead(const char16_t* path, std::string& head) {
     head.clear();
     ListFileLoad found = ReadFileWith(path, [&head](HANDLE file) {
         char bytes[kExactFileHeaderSize];
@@ -153,14 +156,14 @@ bool ReadExactHead(const char* path, std::string& head) {
     return found != ListFileLoad::Unreadable;
 }
 
-bool RemoveFile(const char* path) {
-    return DeleteFileA(path) || IsMissingFileError(GetLastError());
+bool RemoveFile(const char16_t* path) {
+    return DeleteFileW(WideChars(path)) || IsMissingFileError(GetLastError());
 }
 
 }  // namespace
 
-ListFilesLoad loadListFiles(TextStore& store, ListKind kind, const char* path,
-                            const char* exactPath) {
+ListFilesLoad loadListFiles(TextStore& store, ListKind kind, const char16_t* path,
+                            const char16_t* exactPath) {
     ListFilesLoad load{ListFileLoad::Unreadable, ListFileLoad::Missing};
     if (listCount(store, kind) < 0) return load;
     ListFileReader reader;
@@ -176,7 +179,7 @@ ListFilesLoad loadListFiles(TextStore& store, ListKind kind, const char* path,
     return load;
 }
 
-ListSave writeListFiles(const TextChain& chain, const char* path, const char* exactPath) {
+ListSave writeListFiles(const TextChain& chain, const char16_t* path, const char16_t* exactPath) {
     ListFileOps ops;
     ops.replaceTexts = [path](const FileContent& content) { return ReplaceFile(content, path); };
     if (exactPath && *exactPath) {

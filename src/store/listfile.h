@@ -19,12 +19,12 @@ struct ListFilesLoad {
 // index 0, each with its exact form from the file at exactPath (null: none) where that file
 // belongs to this very list file. The list is not emptied first; on a read error nothing is
 // added.
-ListFilesLoad loadListFiles(TextStore& store, ListKind kind, const char* path,
-                            const char* exactPath);
+ListFilesLoad loadListFiles(TextStore& store, ListKind kind, const char16_t* path,
+                            const char16_t* exactPath);
 
 // Writes the whole chain (an empty one as an empty file) to a flushed temporary beside path,
 // which then replaces path in one step: at no moment is there no complete file. On any failure
 // path keeps its old bytes and the temporary is removed. With exactPath the exact forms go
 // there first, in the same way (no file when there are none), so that any stop leaves each
 // entry its own form or none.
-ListSave writeListFiles(const TextChain& chain, const char* path, const char* exactPath);
+ListSave writeListFiles(const TextChain& chain, const char16_t* path, const char16_t* exactPath);

@@ -19,8 +19,8 @@ namespace {
 // One list's files: its texts to path, and its exact texts beside them (to exactPath, unless
 // empty) in the same write, so that the pause of a burst never falls between the two.
 struct PendingSave {
-    std::string path;
-    std::string exactPath;
+    std::u16string path;
+    std::u16string exactPath;
     TextChain snapshot;
 };
 
@@ -56,19 +56,21 @@ bool TakeNext(PendingSave& next) {
     return true;
 }
 
-void SaveNow(const TextChain& chain, const char* path, const char* exactPath) {
+void SaveNow(const TextChain& chain, const char16_t* path, const char16_t* exactPath) {
     switch (writeListFiles(chain, path, exactPath)) {
-        case ListSave::Saved: return;
-        case ListSave::ExactNotSaved: Trace("%s : not saved\r\n", exactPath); return;
-        case ListSave::TextsNotSaved: Trace("%s : not saved\r\n", path); return;
-        case ListSave::Held:
-            Trace("%s : not saved, as %s could not be replaced and would not fit it\r\n", path,
-                  exactPath);
-            return;
+    case ListSave::Saved: return;
+    case ListSave::ExactNotSaved:
+        Trace("%s : not saved\r\n", AnsiFromWide(exactPath).c_str());
+        return;
+    case ListSave::TextsNotSaved: Trace("%s : not saved\r\n", AnsiFromWide(path).c_str()); return;
+    case ListSave::Held:
+        Trace("%s : not saved, as %s could not be replaced and would not fit it\r\n",
+              AnsiFromWide(path).c_str(), AnsiFromWide(exactPath).c_str());
+        return;
     }
 }
 
-const char* ExactPathOf(const PendingSave& save) {
+const char16_t* ExactPathOf(const PendingSave& save) {
     return save.exactPath.empty() ? nullptr : save.exactPath.c_str();
 }
 
@@ -120,12 +122,12 @@ bool SaveThreadRunning() {
 }
 
 // Queues a snapshot of chain; false when there was no memory for it (nothing is queued then).
-bool Enqueue(const TextChain& chain, const char* path, const char* exactPath) {
+bool Enqueue(const TextChain& chain, const char16_t* path, const char16_t* exactPath) {
     try {
         // Declared before the lock: the older snapshot swapped into them is freed after it.
         TextChain snapshot = chain;
-        std::string name = path;
-        std::string exactName = exactPath ? exactPath : "";
+        std::u16string name = path;
+        std::u16string exactName = exactPath ? exactPath : u"";
         Locked lock;
         auto slot =
             std::find_if(g_pending.begin(), g_pending.end(),
@@ -146,7 +148,7 @@ bool Enqueue(const TextChain& chain, const char* path, const char* exactPath) {
 
 }  // namespace
 
-void queueListSave(const TextChain& chain, const char* path, const char* exactPath) {
+void queueListSave(const TextChain& chain, const char16_t* path, const char16_t* exactPath) {
     if (!path || !*path) return;
     if (SaveThreadRunning() && Enqueue(chain, path, exactPath)) return;
     waitForListSaves();

@@ -10,7 +10,7 @@
 // can be had, the file is written at once, after the writes queued before it.
 // With exactPath, the exact texts of the chain's entries go to that file in the same write, so
 // the pause between the writes of a burst never falls between the two files of one list.
-void queueListSave(const TextChain& chain, const char* path, const char* exactPath = nullptr);
+void queueListSave(const TextChain& chain, const char16_t* path, const char16_t* exactPath = nullptr);
 
 // Blocks until every queued write is done: before the program ends or the session closes, and
 // wherever the files are read back.

@@ -242,3 +242,9 @@ std::string tempSiblingPath(std::string_view path) {
     if (!temp.empty()) temp.back() = temp.back() == '~' ? '_' : '~';
     return temp;
 }
+
+std::u16string tempSiblingPath(std::u16string_view path) {
+    std::u16string temp(path);
+    if (!temp.empty()) temp.back() = temp.back() == u'~' ? u'_' : u'~';
+    return temp;
+}

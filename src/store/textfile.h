@@ -44,3 +44,4 @@ size_t textFileReadBlock(uint64_t fileSize);
 // last character becomes '~', or '_' where it is a '~'), so it fits wherever path fits, and a
 // crash leaves at most this one file behind.
 std::string tempSiblingPath(std::string_view path);
+std::u16string tempSiblingPath(std::u16string_view path);

@@ -18,6 +18,7 @@ class Config:
     driver = ""
     wine = "/usr/lib/wine/wine64"
     version = ""  # the build's project version
+    locale = ""  # Quillmate's own LC_ALL (its system code page) when not the test's
 
 
 def bmp_bytes(width=4, height=3, color=(0, 0, 255)):
@@ -158,7 +159,10 @@ class Quillmate:
         self.start()
 
     def start(self, *args):
-        self.proc = subprocess.Popen([Config.wine, self.exe, *args], cwd=self.folder,
+        # Wine takes a process's code page from its locale: only Quillmate runs under
+        # Config.locale, the driver and xclip stay as they are.
+        env = dict(os.environ, LC_ALL=Config.locale) if Config.locale else None
+        self.proc = subprocess.Popen([Config.wine, self.exe, *args], cwd=self.folder, env=env,
                                      stdin=subprocess.DEVNULL, stdout=self.log,
                                      stderr=subprocess.STDOUT)
         if args:

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end scenarios: the real win64 Quillmate.exe under Wine on a private Xvfb, driven by
 # xclip, xdotool and the test driver. Records its counts for the summary line.
-#   run-e2e.sh [--suite NAME] [scenario...]   NAME.py in this folder (default: scenarios)
+#   run-e2e.sh [--suite NAME] [--locale LOCALE] [scenario...]
+# NAME.py in this folder (default: scenarios); with LOCALE, Quillmate alone runs under that
+# locale (another system code page) and the counts are recorded as the suite's LOCALE run.
 set -u
 . "$(dirname "$0")/../../scripts/lib.sh"
 
@@ -10,6 +12,12 @@ script=scenarios.py
 if [ "${1:-}" = --suite ]; then
     suite=$2
     script=$2.py
+    shift 2
+fi
+locale_args=()
+if [ "${1:-}" = --locale ]; then
+    suite=$suite-${2%%.*}
+    locale_args=(--locale "$2")
     shift 2
 fi
 
@@ -30,7 +38,7 @@ rm -f "$counts"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$QM_BUILD/win64/CMakeCache.txt")
 python3 "$QM_ROOT/tests/e2e/$script" --version "$version" \
     --exe "$QM_BUILD/win64/Quillmate.exe" --driver "$QM_BUILD/win64/qmdriver.exe" \
-    --wine "$QM_WINE64" --results "$counts" "$@"
+    --wine "$QM_WINE64" --results "$counts" "${locale_args[@]}" "$@"
 rc=$?
 read -r passed failed <"$counts" || { passed=0; failed=1; }
 qm_record "$suite" "$passed" "$failed"

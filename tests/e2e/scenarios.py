@@ -545,6 +545,71 @@ def search_narrows_a_long_history_to_one_text(q):
     check_equal(q.quit(), 0, "exit code")
 
 
+@scenario
+def unicode_folder_keeps_its_history(q):
+    folder = os.path.join(q.root, "café 한글 😀")
+    os.mkdir(folder)
+    q.move_to(folder)
+    q.start_empty()
+    copy_text("first 東京")
+    check_equal(q.wait_file("quillmate.hst", records("first 東京")), records("first 東京"),
+                ".hst beside an exe in a folder outside the code page")
+    check_equal(q.quit(), 0, "exit code")
+    q.start_empty()
+    copy_text("second")
+    expected = records("first 東京", "second")
+    check_equal(q.wait_file("quillmate.hst", expected), expected, ".hst after a restart")
+    check_equal(q.quit(), 0, "exit code after the restart")
+    check("履歴の記憶数=30".encode(CP932) in (q.read("quillmate.ini") or b""), "the .ini written")
+
+
+@scenario
+def path_copy_gives_unicode_names_exactly(q):
+    names = ["naïve 😀.txt", "東京.txt"]
+    for name in names:
+        q.write(name, b"x")
+    # Started by Wine itself: the driver's own command line is in its code page.
+    q.start(*[qm.windows_path(q.path(n)) for n in names])
+    check_equal(q.wait_exit(), 0, "exit code of the path-copy mode")
+    expected = " ".join('"%s"' % qm.windows_path(q.path(n)) for n in names)
+    text = (clipboard_text() or b"").decode("utf-8", "replace")
+    check_equal(text.lower(), expected.lower(), "clipboard after the path-copy mode")
+
+
+@scenario
+def utf8_ini_from_an_editor_is_honoured(q):
+    q.write("quillmate.ini", "[Quillmate]\r\n; mine\r\n履歴の記憶数=2\r\n".encode("utf-8"))
+    q.start_empty()
+    for text in ("one", "two", "three"):
+        copy_text(text)
+        time.sleep(0.3)
+    check_equal(q.wait_file("quillmate.hst", records("two", "three")), records("two", "three"),
+                "two texts kept")
+    check_equal(q.quit(), 0, "exit code")
+    ini = (q.read("quillmate.ini") or b"").decode("utf-8")  # still UTF-8 throughout
+    check_equal(ini.count("履歴の記憶数="), 1, "the history count held once")
+    check("履歴の記憶数=2\r\n" in ini and "; mine\r\n" in ini, "the user's lines kept")
+
+
+@scenario
+def code_page_1252_keeps_shift_jis(q):
+    q.write("quillmate.ini", "[Quillmate]\r\n履歴の記憶数=1\r\n".encode(CP932))
+    q.start_empty()
+    copy_text("hello")
+    copy_text("hello 東京")
+    check_equal(q.wait_file("quillmate.hst", records("hello 東京")), records("hello 東京"),
+                "the .hst in Shift-JIS, one text as the .ini says")
+    check(not os.path.exists(q.path("quillmate.hsu")), "no exact form for a Shift-JIS text")
+    check(q.command(40060), "command 40060 posted")
+    check_equal(q.driver("wait-dialog", SEARCH, "30000").returncode, 0,
+                "the search window captioned 履歴の検索")
+    check_equal((q.dialog_output("get-text", SEARCH, 1103) or "").strip(), "1 / 1 件",
+                "its status line")
+    check_equal(q.quit(), 0, "exit code")
+    check("履歴の記憶数=1".encode(CP932) in (q.read("quillmate.ini") or b""),
+          "the .ini in Shift-JIS")
+
+
 def run_all(selected, scenarios=SCENARIOS):
     passed = failed = 0
     for func in scenarios:
@@ -579,10 +644,12 @@ def main(scenarios=SCENARIOS, suite="e2e"):
     parser.add_argument("--wine", default=qm.Config.wine)
     parser.add_argument("--version", default="")
     parser.add_argument("--results")
+    parser.add_argument("--locale", default="")
     parser.add_argument("names", nargs="*")
     args = parser.parse_args()
     qm.Config.exe, qm.Config.driver, qm.Config.wine = args.exe, args.driver, args.wine
     qm.Config.version = args.version
+    qm.Config.locale = args.locale
     passed, failed = run_all(set(args.names), scenarios)
     print("%s: %d passed, %d failed" % (suite, passed, failed))
     if args.results:

@@ -47,9 +47,9 @@ TEST(ClipLog, TextAndBitmapLandInTheTreeOfTheirSecond) {
     const std::string block = kDib + "zz";  // clipboard blocks may be rounded up
     bool written[3] = {};
     std::string stem = WriteWithinOneSecond(temp, [&](const char* folder) {
-        written[0] = WriteTextLog(folder, first.c_str(), first.size() + 1);
-        written[1] = WriteTextLog(folder, text.data(), text.size());
-        written[2] = WriteBitmapLog(block.data(), block.size(), folder);
+        written[0] = WriteTextLog(testenv::WidePath(folder), first.c_str(), first.size() + 1);
+        written[1] = WriteTextLog(testenv::WidePath(folder), text.data(), text.size());
+        written[2] = WriteBitmapLog(block.data(), block.size(), testenv::WidePath(folder));
     });
     ASSERT_FALSE(stem.empty()) << "the clock's second kept changing";
     EXPECT_TRUE(written[0] && written[1] && written[2]);
@@ -63,14 +63,14 @@ TEST(ClipLog, FailuresWriteNothing) {
     testenv::TempModuleFolder temp;
     // The log folder is made one level deep only.
     std::string orphan = temp.file("missing\\log");
-    EXPECT_FALSE(WriteTextLog(orphan.c_str(), "text", 5));
-    EXPECT_FALSE(WriteBitmapLog(kDib.data(), kDib.size(), orphan.c_str()));
+    EXPECT_FALSE(WriteTextLog(testenv::WidePath(orphan.c_str()), "text", 5));
+    EXPECT_FALSE(WriteBitmapLog(kDib.data(), kDib.size(), testenv::WidePath(orphan.c_str())));
     EXPECT_FALSE(testenv::FileExists(temp.file("missing")));
 
     // A block too short for its pixels is refused before any folder or file is made.
     std::string folder = temp.file("log");
-    EXPECT_FALSE(WriteBitmapLog(kDib.data(), kDib.size() - 1, folder.c_str()));
-    EXPECT_FALSE(WriteBitmapLog(kDib.data(), 0, folder.c_str()));
+    EXPECT_FALSE(WriteBitmapLog(kDib.data(), kDib.size() - 1, testenv::WidePath(folder.c_str())));
+    EXPECT_FALSE(WriteBitmapLog(kDib.data(), 0, testenv::WidePath(folder.c_str())));
     EXPECT_FALSE(testenv::FileExists(folder));
 
     // No log folder set: nothing in the current folder, nor in its drive's root.
@@ -79,8 +79,8 @@ TEST(ClipLog, FailuresWriteNothing) {
     ASSERT_TRUE(SetCurrentDirectoryA(temp.path().c_str()));
     std::string month = Stamp().substr(0, 8);  // "\YYYY-MM"
     bool rootHadMonth = testenv::FileExists(month);
-    EXPECT_FALSE(WriteTextLog("", "text", 5));
-    EXPECT_FALSE(WriteBitmapLog(kDib.data(), kDib.size(), ""));
+    EXPECT_FALSE(WriteTextLog(u"", "text", 5));
+    EXPECT_FALSE(WriteBitmapLog(kDib.data(), kDib.size(), u""));
     EXPECT_EQ(testenv::FileExists(month), rootHadMonth);
     EXPECT_FALSE(testenv::FileExists(month.substr(1)));
     SetCurrentDirectoryA(previous);

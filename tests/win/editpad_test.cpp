@@ -303,7 +303,7 @@ TEST_F(PadFiles, LoadsBytesAsTheyAreUpToTheFirstNul) {
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(testenv::WriteFileBytes(folder.file("in.txt"), c.bytes));
-        EXPECT_TRUE(LoadTextFileInto(edit, folder.file("in.txt").c_str()));
+        EXPECT_TRUE(LoadTextFileInto(edit, testenv::WidePath(folder.file("in.txt").c_str()).c_str()));
         EXPECT_EQ(CopyWindowText(edit), c.shown);
     }
 }
@@ -314,7 +314,7 @@ TEST_F(PadFiles, AFileThatCannotBeReadLeavesTheTypedTextAlone) {
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     for (const char* name : {"missing.txt", "a folder", "locked.txt"}) {
         SCOPED_TRACE(name);
-        EXPECT_FALSE(LoadTextFileInto(edit, folder.file(name).c_str()));
+        EXPECT_FALSE(LoadTextFileInto(edit, testenv::WidePath(folder.file(name).c_str()).c_str()));
         EXPECT_EQ(CopyWindowText(edit), "typed by the user");
     }
     CloseHandle(lock);
@@ -325,7 +325,7 @@ TEST_F(PadFiles, SavingWritesExactlyTheTextAndReplacesAnOldFile) {
     ASSERT_TRUE(testenv::WriteFileBytes(folder.file("old.txt"), std::string(100, 'x')));
     for (const char* name : {"new.txt", "old.txt", "no extension"}) {
         SCOPED_TRACE(name);
-        EXPECT_TRUE(SaveEditTextTo(nullptr, edit, folder.file(name).c_str()));
+        EXPECT_TRUE(SaveEditTextTo(nullptr, edit, testenv::WidePath(folder.file(name).c_str()).c_str()));
         EXPECT_EQ(testenv::ReadFileBytes(folder.file(name)), "一行目\r\nsecond");
     }
     EXPECT_EQ(Names(), (std::vector<std::string>{"new.txt", "no extension", "old.txt"}));
@@ -340,7 +340,7 @@ TEST_F(PadFiles, AFailedSaveIsToldAndLeavesNoPartialFile) {
         SCOPED_TRACE(name);
         std::string told;
         AnswerBoxLater("テキストをファイルへ出力", IDOK, &told);
-        EXPECT_FALSE(SaveEditTextTo(nullptr, edit, folder.file(name).c_str()));
+        EXPECT_FALSE(SaveEditTextTo(nullptr, edit, testenv::WidePath(folder.file(name).c_str()).c_str()));
         EXPECT_FALSE(told.empty());
         EXPECT_EQ(Names(), (std::vector<std::string>{"a folder", "open.txt"}));
     }

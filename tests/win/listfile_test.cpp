@@ -27,11 +27,12 @@ std::vector<std::string> HistoryOf(const TextStore& store) {
 }
 
 ListFileLoad LoadTexts(TextStore& store, ListKind kind, const char* path) {
-    return loadListFiles(store, kind, path, nullptr).texts;
+    return loadListFiles(store, kind, testenv::WidePath(path).c_str(), nullptr).texts;
 }
 
 bool SaveTexts(const TextStore& store, const std::string& path) {
-    return writeListFiles(store.history.chain, path.c_str(), nullptr) == ListSave::Saved;
+    return writeListFiles(store.history.chain, testenv::WidePath(path.c_str()).c_str(), nullptr) ==
+           ListSave::Saved;
 }
 
 struct ListFileTest : ::testing::Test {
@@ -97,14 +98,14 @@ TEST_F(ListFileTest, LoadTellsMissingFromUnreadable) {
 // The writing thread saves the list as it was when queued, and after a burst the newest list.
 TEST_F(ListFileTest, AQueuedSaveWritesItsSnapshotAndABurstEndsWithTheNewestList) {
     const std::string path = folder.file("quillmate.hst");
-    queueListSave(store.history.chain, path.c_str());
+    queueListSave(store.history.chain, testenv::WidePath(path.c_str()).c_str());
     clearList(store, kHistory);  // after the queueing: the snapshot keeps both texts
     waitForListSaves();
     EXPECT_EQ(ReadFileBytes(path), std::string("old\0new\r\nline\0", 14));
 
     for (int i = 0; i < 300; ++i) {
         addText(store, kHistory, ("copy " + std::to_string(i)).c_str());
-        queueListSave(store.history.chain, path.c_str());
+        queueListSave(store.history.chain, testenv::WidePath(path.c_str()).c_str());
     }
     waitForListSaves();
     TextStore loaded;
@@ -124,8 +125,8 @@ TEST_F(ListFileTest, AWaitWithNothingQueuedLeavesTheNextBurstItsPause) {
         const std::string first = folder.file(("first" + std::to_string(round)).c_str());
         const std::string second = folder.file(("second" + std::to_string(round)).c_str());
         waitForListSaves();
-        queueListSave(store.history.chain, first.c_str());
-        queueListSave(store.history.chain, second.c_str());
+        queueListSave(store.history.chain, testenv::WidePath(first.c_str()).c_str());
+        queueListSave(store.history.chain, testenv::WidePath(second.c_str()).c_str());
         LARGE_INTEGER frequency, queued, now;
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&queued);

@@ -14,13 +14,13 @@ namespace {
 
 class SettingsFile : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(BuildModuleSiblingPath(path, sizeof path, ".ini")); }
+    void SetUp() override { ASSERT_TRUE(testenv::BuildModuleSiblingPath(path, sizeof path, ".ini")); }
 
     AppSettings Load(const std::string& text) {
         EXPECT_TRUE(testenv::WriteFileBytes(path, text));
         AppSettings s;
-        LoadSettings(path, s);
-        LoadHotkeys(path, s.hotkeys);
+        LoadSettings(testenv::WidePath(path), s);
+        LoadHotkeys(testenv::WidePath(path), s.hotkeys);
         return s;
     }
 
@@ -55,7 +55,7 @@ TEST_F(SettingsFile, LoadParsesClampsAndReadsOldKeysAndSaveReplacesThem) {
     EXPECT_EQ(s.menu.menuX, 0);
     EXPECT_EQ(s.menu.menuY, 12);
     s.history.useHistory = true;  // turned on at run time: never saved
-    SaveSettings(path, s);
+    SaveSettings(testenv::WidePath(path), s);
     EXPECT_EQ(Value("Quillmate", "履歴機能を利用する"), "0");
     EXPECT_EQ(Value("Quillmate", "履歴ファイルを利用する"), "0");
     EXPECT_EQ(Value("Quillmate", "テキストをログへ書き出す"), "1");
@@ -68,7 +68,7 @@ TEST_F(SettingsFile, LoadParsesClampsAndReadsOldKeysAndSaveReplacesThem) {
 
 TEST_F(SettingsFile, SaveWritesShiftJisKeysAndLongTextsComeBackWhole) {
     AppSettings s;
-    LoadSettings(path, s);  // no file: defaults
+    LoadSettings(testenv::WidePath(path), s);  // no file: defaults
     EXPECT_EQ(std::string(s.log.logFolder), folder.path() + "\\log");
     EXPECT_FALSE(testenv::FileExists(path)) << "loading never creates the file";
     SetDefaultHotkeys(s.hotkeys);
@@ -78,7 +78,7 @@ TEST_F(SettingsFile, SaveWritesShiftJisKeysAndLongTextsComeBackWhole) {
     std::string longFormat = std::string(kDateFormatSize - 3, '%') + "表";  // the field's full size
     std::strcpy(s.log.logFolder, longFolder.c_str());
     std::strcpy(s.dateFormat, longFormat.c_str());
-    SaveSettings(path, s);
+    SaveSettings(testenv::WidePath(path), s);
     std::string bytes = testenv::ReadFileBytes(path);
     // "履歴の記憶数=30" as code page 932 bytes.
     EXPECT_NE(bytes.find("\x97\x9A\x97\xF0\x82\xCC\x8B\x4C\x89\xAF\x90\x94=30"), std::string::npos);
@@ -88,7 +88,7 @@ TEST_F(SettingsFile, SaveWritesShiftJisKeysAndLongTextsComeBackWhole) {
     EXPECT_EQ(Value("日時の書式", "書式数"), "1");
     EXPECT_EQ(Value("日時の書式", "0"), longFormat);
     AppSettings back;
-    LoadSettings(path, back);
+    LoadSettings(testenv::WidePath(path), back);
     EXPECT_EQ(std::string(back.log.logFolder), longFolder);
     EXPECT_EQ(std::string(back.dateFormat), longFormat);
     // 521 bytes fit; a character across that bound is left out whole.
@@ -114,7 +114,7 @@ TEST_F(SettingsFile, HotkeysComeFromOldAndNewKeysAndOldOnesAreCarriedOnlyWhenMis
     EXPECT_TRUE(IsEmptyHotkey(g.slots[4]) && IsEmptyHotkey(g.slots[7]));
     EXPECT_EQ(EncodeHotkey(g.slots[6]), 600);
     g.slots[1] = Hotkey{0, 0};  // differs from the file: shows which side was kept
-    SaveSettings(path, s);
+    SaveSettings(testenv::WidePath(path), s);
     EXPECT_EQ(Value("ホットキー", "履歴を表示"), "854");
     EXPECT_EQ(Value("ホットキー", "「登録テキストの編集」を表示"), "835");
     EXPECT_EQ(Value("ホットキー", "メニューを表示"), "836") << "a key the section holds stays";
@@ -122,7 +122,7 @@ TEST_F(SettingsFile, HotkeysComeFromOldAndNewKeysAndOldOnesAreCarriedOnlyWhenMis
     for (const char* old : {"履歴を表示", "「よく使うテキストの登録」を表示"}) {
         EXPECT_EQ(Value("Quillmate", old), "-") << old;
     }
-    SaveHotkeys(g, path);
+    SaveHotkeys(g, testenv::WidePath(path));
     for (const HotkeyBinding& row : HotkeyTable) {
         EXPECT_EQ(Value("ホットキー", row.key), std::to_string(EncodeHotkey(g.slots[row.slot])));
     }

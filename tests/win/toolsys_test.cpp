@@ -13,17 +13,16 @@ namespace {
 TEST(ModulePaths, SiblingPathsFollowTheOverride) {
     testenv::TempModuleFolder folder;
     char path[522];
-    ASSERT_TRUE(BuildModuleSiblingPath(path, sizeof path, ".ini"));
+    ASSERT_TRUE(testenv::BuildModuleSiblingPath(path, sizeof path, ".ini"));
     std::string expected = folder.file("quillmate.ini");
     for (char& c : expected) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
     EXPECT_EQ(std::string(path), expected);
-    ASSERT_TRUE(GetModuleFolder(path, sizeof path));
-    EXPECT_EQ(std::string(path), folder.path());
+    EXPECT_EQ(ModuleFolder(), testenv::WidePath(folder.path().c_str()));
 }
 
 TEST(ModulePaths, RealModulePathWithoutOverride) {
     char path[522];
-    ASSERT_TRUE(BuildModuleSiblingPath(path, sizeof path, ".hst"));
+    ASSERT_TRUE(testenv::BuildModuleSiblingPath(path, sizeof path, ".hst"));
     std::string p = path;
     EXPECT_EQ(p.substr(p.size() - 4), ".hst");
     EXPECT_EQ(p.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), std::string::npos);
@@ -90,6 +89,15 @@ void PutOnly(UINT format, const void* data, size_t size) {
     EmptyClipboard();
     SetClipboardData(format, block);
     CloseClipboard();
+}
+
+// The program's texts convert through code page 932 whatever the system's code page is.
+TEST(Conversions, CodePage932AtTheBoundary) {
+    EXPECT_EQ(AnsiFromWide(u"\u6771\u4EAC"), "\x93\x8C\x8B\x9E");  // 東京
+    EXPECT_EQ(WideFromAnsi("\x93\x8C\x8B\x9E"), u"\u6771\u4EAC");
+    EXPECT_EQ(AnsiFromWide(u"caf\u00E9"), "cafe");  // the code page's best fit
+    EXPECT_EQ(AnsiFromWide(u""), "");
+    EXPECT_EQ(WideFromAnsi(""), u"");
 }
 
 // Only a text the code page cannot give back unchanged keeps an exact form.

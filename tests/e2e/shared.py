@@ -5,10 +5,12 @@ text."""
 
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import qm  # noqa: E402
@@ -23,6 +25,17 @@ PAD = "テキストの編集"
 def shared(func):
     SHARED.append(func)
     return func
+
+
+def shared_file(machine, computer, texts):
+    """A machine's file of the shared folder as the README lays it out, texts in list order."""
+    body = b"\x1eQMS" + struct.pack("<IQQq", 1, machine, 1, int(time.time()))
+    body += struct.pack("<I", len(computer)) + computer + struct.pack("<I", len(texts))
+    for n, text in enumerate(texts):
+        data = text.encode(CP932)
+        body += struct.pack("<QQQBqq", 1000 + n, 1, machine, 0, n << 20, 0)
+        body += struct.pack("<I", len(data)) + data + struct.pack("<I", 0)
+    return body + struct.pack("<I", zlib.crc32(body))
 
 
 def texts_of(data):
@@ -70,6 +83,7 @@ class Machine(qm.Quillmate):
 def machines(q, name):
     """Two machines sharing a fresh folder, stopped and removed with q."""
     folder = tempfile.mkdtemp(prefix="qm-shared-%s-" % name)
+    q.undo.insert(0, lambda: shutil.rmtree(folder + ".away", ignore_errors=True))
     a = Machine(name + "-a", os.environ["WINEPREFIX"], folder)
     b = Machine(name + "-b", os.environ["QM_SECOND_PREFIX"], folder)
     for m in (a, b):
@@ -106,6 +120,42 @@ def registered_texts_reach_the_other_machine(q):
                 "one file per machine in the folder")
     for m in (a, b):
         check_equal(m.quit(), 0, "exit code")
+
+
+@shared
+def damaged_files_and_a_folder_gone_cost_no_text(q):
+    a, b, sub = machines(q, "faults")
+    a.start()
+    b.start()
+    a.register("one")
+    b.wait_registered(["one"])
+    b_file = os.path.join(sub, scenarios.ini_value(b, "共有", "マシンID") + ".qms")
+    shutil.copy(b_file, b_file[:-4] + " (conflicted copy).qms")  # an older view of B's
+    whole = shared_file(0x3333, b"PC-C", ["from C"])
+    with open(os.path.join(sub, "3333.qms"), "wb") as f:
+        f.write(whole[:len(whole) // 2])
+    b.register("two")
+    got = a.wait_registered(["one", "two"])
+    check_equal(sorted(got), ["one", "two"], "A beside a conflicted copy and a half-written file")
+    with open(os.path.join(sub, "3333.qms"), "wb") as f:
+        f.write(whole)
+    for m in (a, b):
+        check_equal(sorted(m.wait_registered(["from C"])), ["from C", "one", "two"],
+                    "the file once whole")
+    folder = os.path.dirname(sub)
+    os.rename(folder, folder + ".away")
+    a.register("A offline")
+    b.register("B offline")
+    for m, own in ((a, "A offline"), (b, "B offline")):
+        check_equal(sorted(m.wait_registered([own])), sorted(["from C", "one", "two", own]),
+                    "the local list while the folder is gone")
+    os.rename(folder + ".away", folder)
+    everything = sorted(["from C", "one", "two", "A offline", "B offline"])
+    for m in (a, b):
+        check_equal(sorted(m.wait_registered(everything, 60)), everything, "once it is back")
+    for m in (a, b):
+        check_equal(m.quit(), 0, "exit code")
+
 
 if __name__ == "__main__":
     sys.exit(scenarios.main(SHARED, "shared"))

@@ -52,6 +52,8 @@ void ShowStatus(HWND dialog, const SharedFolderStatus& status) {
                                            : "フォルダに届きません（一覧はそのまま）";
     SetDlgItemTextA(dialog, IDC_SHARED_STATE, state);
     HWND list = GetDlgItem(dialog, IDC_SHARED_MACHINES);
+    int column = 80;  // dialog units: room for a computer name of 15 characters
+    SendMessageW(list, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&column));
     for (const SharedMachine& machine : status.machines)
         SendMessageW(list, LB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(MachineRow(machine).c_str()));
@@ -72,6 +74,9 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM param) {
                  reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SHARED_HISTORY_COUNT)), 0);
     SendMessageA(spin, UDM_SETRANGE, 0, MAKELPARAM(kMaxHistoryCount, 0));
     SetDlgItemInt(dialog, IDC_SHARED_HISTORY_COUNT, static_cast<UINT>(shared.historyCount), FALSE);
+    // Recent copies are not shared yet: the count is kept as the file holds it, not offered.
+    EnableWindow(GetDlgItem(dialog, IDC_SHARED_HISTORY_COUNT), FALSE);
+    EnableWindow(spin, FALSE);
     ShowStatus(dialog, GetSharedFolderStatus());
     return TRUE;
 }

@@ -175,21 +175,24 @@ void Unwatch(SharedRun& run) {
     run.change = INVALID_HANDLE_VALUE;
 }
 
+// The newest write of each machine, whichever of its files (a conflicted copy too) told it.
+void NoteMachine(SharedFolderStatus& status, const SharedFile& file) {
+    auto seen = std::find_if(status.machines.begin(), status.machines.end(),
+                             [&file](const SharedMachine& m) { return m.machine == file.machine; });
+    std::u16string name;
+    if (!utf16FromUtf8(file.computer, name)) name = u"?";
+    if (seen == status.machines.end())
+        status.machines.push_back(SharedMachine{name, file.machine, file.written});
+    else if (file.written > seen->written)
+        *seen = SharedMachine{name, file.machine, file.written};
+}
+
 void NoteMachines(SharedRun& run, const FolderRead& read) {
     run.status.reachable = read.reachable;
     if (!read.reachable) return;
     run.status.newerFiles = read.newer;
     run.status.machines.clear();
-    for (const SharedFile& file : read.files) {
-        auto seen = std::find_if(run.status.machines.begin(), run.status.machines.end(),
-                                 [&file](const SharedMachine& m) { return m.machine == file.machine; });
-        std::u16string name;
-        if (!utf16FromUtf8(file.computer, name)) name = u"?";
-        if (seen == run.status.machines.end())
-            run.status.machines.push_back(SharedMachine{name, file.machine, file.written});
-        else if (file.written > seen->written)
-            *seen = SharedMachine{name, file.machine, file.written};
-    }
+    for (const SharedFile& file : read.files) NoteMachine(run.status, file);
 }
 
 // Local changes into the view, the folder's views merged in, the result into the store and the
@@ -232,7 +235,9 @@ void Exchange(SharedRun& run) {
     std::string content = encodeSharedFile(own);
     if (content == run.lastWritten) return;
     own.written = now;
-    if (WriteOwnFile(run, encodeSharedFile(own))) run.lastWritten = std::move(content);
+    if (!WriteOwnFile(run, encodeSharedFile(own))) return;
+    run.lastWritten = std::move(content);
+    NoteMachine(run.status, own);
 }
 
 void CALLBACK OnSharedFolderTick(HWND, UINT, UINT_PTR, DWORD) {

@@ -27,9 +27,10 @@ def shared(func):
     return func
 
 
-def shared_file(machine, computer, texts):
+def shared_file(machine, computer, texts, written=None):
     """A machine's file of the shared folder as the README lays it out, texts in list order."""
-    body = b"\x1eQMS" + struct.pack("<IQQq", 1, machine, 1, int(time.time()))
+    written = int(time.time()) if written is None else written
+    body = b"\x1eQMS" + struct.pack("<IQQq", 1, machine, 1, written)
     body += struct.pack("<I", len(computer)) + computer + struct.pack("<I", len(texts))
     for n, text in enumerate(texts):
         data = text.encode(CP932)

@@ -69,4 +69,3 @@ bool replaceRegisteredKeepingIds(TextStore& store, const std::vector<LocalText>&
     AddRows(store, before);
     return false;
 }
-

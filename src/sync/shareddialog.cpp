@@ -41,13 +41,12 @@ void SetFieldText(HWND dialog, int id, const std::u16string& text) {
 std::u16string MachineRow(const SharedMachine& machine) {
     char when[32] = "";
     time_t written = static_cast<time_t>(machine.written);
-    if (const tm* local = localtime(&written))
-        strftime(when, sizeof when, "%Y/%m/%d %H:%M", local);
+    if (const tm* local = localtime(&written)) strftime(when, sizeof when, "%Y/%m/%d %H:%M", local);
     return machine.computer + u"\t" + WideFrom932(when);
 }
 
 void ShowStatus(HWND dialog, const SharedFolderStatus& status) {
-    const char* state = !status.on          ? "共有していません"
+    const char* state = !status.on         ? "共有していません"
                         : status.reachable ? "共有しています"
                                            : "フォルダに届きません（一覧はそのまま）";
     SetDlgItemTextA(dialog, IDC_SHARED_STATE, state);
@@ -55,8 +54,7 @@ void ShowStatus(HWND dialog, const SharedFolderStatus& status) {
     int column = 80;  // dialog units: room for a computer name of 15 characters
     SendMessageW(list, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&column));
     for (const SharedMachine& machine : status.machines)
-        SendMessageW(list, LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(MachineRow(machine).c_str()));
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(MachineRow(machine).c_str()));
     std::u16string newer;
     for (const std::u16string& name : status.newerFiles)
         newer += (newer.empty() ? u"" : u", ") + name;

@@ -13,7 +13,7 @@ const char* const kSharedSubfolder = "Quillmate";
 namespace {
 
 constexpr char kMagic[4] = {'\x1e', 'Q', 'M', 'S'};
-constexpr size_t kHeadBytes = 4 + 4 + 8 + 8 + 8 + 4;  // up to the computer name
+constexpr size_t kHeadBytes = 4 + 4 + 8 + 8 + 8 + 4;            // up to the computer name
 constexpr size_t kRecordBytes = 8 + 8 + 8 + 1 + 8 + 8 + 4 + 4;  // without its two texts
 constexpr unsigned char kDeletedFlag = 1;
 
@@ -87,8 +87,7 @@ bool ReadRecord(FieldReader& in, SharedText& record) {
     record.place = static_cast<int64_t>(in.U64());
     record.deletedAt = static_cast<int64_t>(in.U64());
     std::string_view text = in.Bytes(), exact = in.Bytes();
-    if (!in.ok() || flags > kDeletedFlag || text.find('\0') != std::string_view::npos)
-        return false;
+    if (!in.ok() || flags > kDeletedFlag || text.find('\0') != std::string_view::npos) return false;
     record.text.assign(text);
     return exact.empty() || utf16FromUtf8(exact, record.exact);
 }
@@ -186,4 +185,6 @@ bool sameComputer(std::string_view madeOn, std::string_view thisOne) {
     return true;
 }
 
-std::string sharedFileName(uint64_t machine) { return machineIdText(machine) + kSharedFileExtension; }
+std::string sharedFileName(uint64_t machine) {
+    return machineIdText(machine) + kSharedFileExtension;
+}

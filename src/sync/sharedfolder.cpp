@@ -22,8 +22,8 @@
 
 namespace {
 
-constexpr UINT kTickMs = 500;           // a change notified reaches the menu well within 2 s
-constexpr DWORD kRereadMs = 30000;      // shares and some services never notify
+constexpr UINT kTickMs = 500;       // a change notified reaches the menu well within 2 s
+constexpr DWORD kRereadMs = 30000;  // shares and some services never notify
 constexpr UINT kCodePage = 932;
 
 struct SharedRun {
@@ -32,7 +32,7 @@ struct SharedRun {
     std::u16string subfolder;  // the shared folder's subfolder of this program
     std::u16string ownName;
     uint64_t machine = 0;
-    std::string computer;  // UTF-8
+    std::string computer;   // UTF-8
     bool haveView = false;  // false until the own file was read once: the base of local changes
     SharedState view;
     std::string lastWritten;  // the own file's content as last written, its time left out
@@ -45,19 +45,11 @@ struct SharedRun {
 
 SharedRun* g_run = nullptr;
 
-std::u16string WideOfCodePage(const char* text, UINT codePage) {
-    int size = MultiByteToWideChar(codePage, 0, text, -1, nullptr, 0);
-    if (size <= 1) return {};
-    std::u16string wide(static_cast<size_t>(size - 1), u'\0');
-    MultiByteToWideChar(codePage, 0, text, -1, WideChars(wide), size);
-    return wide;
-}
-
-std::string BytesOf(const std::u16string& wide, UINT codePage) {
-    int size = WideCharToMultiByte(codePage, 0, WideChars(wide), -1, nullptr, 0, nullptr, nullptr);
+std::string BytesIn932(const std::u16string& wide) {
+    int size = WideCharToMultiByte(kCodePage, 0, WideChars(wide), -1, nullptr, 0, nullptr, nullptr);
     if (size <= 1) return {};
     std::string bytes(static_cast<size_t>(size - 1), '\0');
-    WideCharToMultiByte(codePage, 0, WideChars(wide), -1, bytes.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(kCodePage, 0, WideChars(wide), -1, bytes.data(), size, nullptr, nullptr);
     return bytes;
 }
 
@@ -74,7 +66,8 @@ uint64_t NewMachineId() {
     while (id == 0) {
         if (FAILED(CoCreateGuid(&guid))) return GetTickCount() | 1;
         std::memcpy(&id, guid.Data4, sizeof id);
-        id ^= static_cast<uint64_t>(guid.Data1) << 32 | guid.Data2 << 16 | guid.Data3;
+        id ^= static_cast<uint64_t>(guid.Data1) << 32 | static_cast<uint64_t>(guid.Data2) << 16 |
+              guid.Data3;
     }
     return id;
 }
@@ -92,16 +85,17 @@ bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size;
-    bool fits = GetFileSizeEx(file, &size) &&
-                static_cast<uint64_t>(size.QuadPart) <= kSharedFileMaxBytes;
+    bool fits =
+        GetFileSizeEx(file, &size) && static_cast<uint64_t>(size.QuadPart) <= kSharedFileMaxBytes;
     DWORD got = 0;
     try {
         if (fits) bytes.resize(static_cast<size_t>(size.QuadPart));
     } catch (const std::exception&) {
         fits = false;
     }
-    bool read = fits && (bytes.empty() || ReadFile(file, bytes.data(),
-                                                   static_cast<DWORD>(bytes.size()), &got, nullptr));
+    bool read =
+        fits && (bytes.empty() ||
+                 ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr));
     CloseHandle(file);
     bytes.resize(got);
     return read;
@@ -146,8 +140,9 @@ bool WriteFlushed(const std::u16string& path, const std::string& bytes) {
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD done = 0;
-    bool written = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
-                   done == bytes.size() && FlushFileBuffers(file);
+    bool written =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+        done == bytes.size() && FlushFileBuffers(file);
     return CloseHandle(file) && written;
 }
 
@@ -156,7 +151,8 @@ bool WriteOwnFile(const SharedRun& run, const std::string& bytes) {
     std::u16string path = run.subfolder + u"\\" + run.ownName;
     std::u16string temp = path + u".tmp";
     if (WriteFlushed(temp, bytes) &&
-        MoveFileExW(reinterpret_cast<LPCWSTR>(temp.c_str()), reinterpret_cast<LPCWSTR>(path.c_str()),
+        MoveFileExW(reinterpret_cast<LPCWSTR>(temp.c_str()),
+                    reinterpret_cast<LPCWSTR>(path.c_str()),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     DeleteFileW(reinterpret_cast<LPCWSTR>(temp.c_str()));
@@ -206,6 +202,10 @@ void Exchange(SharedRun& run) {
         return;
     }
     WatchFolder(run);
+    // A folder that came back without this machine's file (emptied, or made anew) gets it again.
+    if (std::none_of(read.files.begin(), read.files.end(),
+                     [&run](const SharedFile& file) { return file.machine == run.machine; }))
+        run.lastWritten.clear();
     if (!run.haveView) {
         // Only this machine's own files tell what the local list was when it last wrote; a text
         // another machine added since is not one deleted here.
@@ -253,7 +253,7 @@ void CALLBACK OnSharedFolderTick(HWND, UINT, UINT_PTR, DWORD) {
 
 void EnsureMachineId(AppSettings& settings, const char* settingsPath) {
     SharedSettings& shared = settings.shared;
-    std::string computer = BytesOf(ThisComputer(), kCodePage);
+    std::string computer = BytesIn932(ThisComputer());
     uint64_t id;
     if (parseMachineId(shared.machineId, id) && sameComputer(shared.machineComputer, computer))
         return;
@@ -285,10 +285,10 @@ void StartSharedFolder(HWND mainWindow, AppSettings& settings, TextStore& store)
     run.store = &store;
     run.machine = machine;
     run.computer = utf8FromUtf16(ThisComputer());
-    std::u16string folder = WideOfCodePage(settings.shared.folder, kCodePage);
+    std::u16string folder = WideFrom932(settings.shared.folder);
     while (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
-    run.subfolder = folder + u"\\" + WideOfCodePage(kSharedSubfolder, CP_ACP);
-    run.ownName = WideOfCodePage(sharedFileName(machine).c_str(), CP_ACP);
+    run.subfolder = folder + u"\\" + WideFrom932(kSharedSubfolder);
+    run.ownName = WideFrom932(sharedFileName(machine).c_str());
     run.status.on = true;
     Exchange(run);
     SetTimer(mainWindow, TIMER_SHARED_FOLDER, kTickMs, OnSharedFolderTick);
@@ -311,6 +311,14 @@ TextStoreSaver ShareRegisteredSaves(TextStoreSaver save) {
     };
 }
 
-std::u16string WideFrom932(const char* text) { return WideOfCodePage(text, kCodePage); }
+std::u16string WideFrom932(const char* text) {
+    int size = MultiByteToWideChar(kCodePage, 0, text, -1, nullptr, 0);
+    if (size <= 1) return {};
+    std::u16string wide(static_cast<size_t>(size - 1), u'\0');
+    MultiByteToWideChar(kCodePage, 0, text, -1, WideChars(wide), size);
+    return wide;
+}
 
-SharedFolderStatus GetSharedFolderStatus() { return g_run ? g_run->status : SharedFolderStatus{}; }
+SharedFolderStatus GetSharedFolderStatus() {
+    return g_run ? g_run->status : SharedFolderStatus{};
+}

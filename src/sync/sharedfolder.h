@@ -36,7 +36,7 @@ struct SharedMachine {
 struct SharedFolderStatus {
     bool on = false;
     bool reachable = false;
-    std::vector<SharedMachine> machines;  // every machine whose file was read, this one too
+    std::vector<SharedMachine> machines;     // every machine whose file was read, this one too
     std::vector<std::u16string> newerFiles;  // files of a later format, left alone
 };
 SharedFolderStatus GetSharedFolderStatus();

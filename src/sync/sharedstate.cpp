@@ -92,7 +92,9 @@ std::optional<std::vector<int64_t>> fitPlaces(const std::vector<const SharedText
     return places;
 }
 
-bool clampedOut(int64_t place) { return place < -kPlaceLimit || place > kPlaceLimit; }
+bool clampedOut(int64_t place) {
+    return place < -kPlaceLimit || place > kPlaceLimit;
+}
 
 }  // namespace
 
@@ -109,7 +111,9 @@ uint64_t sharedTextId(std::string_view text, std::u16string_view exact) {
     return hash;
 }
 
-bool supersedes(const SharedText& a, const SharedText& b) { return orderKey(b) < orderKey(a); }
+bool supersedes(const SharedText& a, const SharedText& b) {
+    return orderKey(b) < orderKey(a);
+}
 
 void mergeState(SharedState& into, const SharedState& from) {
     into.clock = std::max(into.clock, from.clock);
@@ -149,8 +153,7 @@ bool recordLocalList(SharedState& state, const std::vector<LocalText>& list, uin
     if (!places) {
         // No room left somewhere: the whole list is placed afresh at even gaps.
         places.emplace(rows.size());
-        for (size_t i = 0; i < rows.size(); ++i)
-            (*places)[i] = static_cast<int64_t>(i) * kPlaceGap;
+        for (size_t i = 0; i < rows.size(); ++i) (*places)[i] = static_cast<int64_t>(i) * kPlaceGap;
     }
     const uint64_t clock = state.clock + 1;
     bool changed = false;

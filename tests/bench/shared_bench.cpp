@@ -44,13 +44,14 @@ int main() {
             mergeState(merged, file.state);
         }
         live = liveTexts(merged).size();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                               start)
-                         .count());
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("shared folder: 2 x %d texts read and merged into %zu: p50 %.2f ms, p99 %.2f ms; "
-                "one file %zu bytes\n",
-                kTexts, live, ms[ms.size() / 2], ms[ms.size() * 99 / 100], files[0].size());
+    std::printf(
+        "shared folder: 2 x %d texts read and merged into %zu: p50 %.2f ms, p99 %.2f ms; "
+        "one file %zu bytes\n",
+        kTexts, live, ms[ms.size() / 2], ms[ms.size() * 99 / 100], files[0].size());
     return 0;
 }

@@ -154,8 +154,14 @@ def damaged_files_and_a_folder_gone_cost_no_text(q):
     everything = sorted(["from C", "one", "two", "A offline", "B offline"])
     for m in (a, b):
         check_equal(sorted(m.wait_registered(everything, 60)), everything, "once it is back")
+    # A service that lost the folder's files: each machine writes its own again.
+    for name in os.listdir(sub):
+        os.remove(os.path.join(sub, name))
+    own = {scenarios.ini_value(m, "共有", "マシンID") + ".qms" for m in (a, b)}
+    check(wait_until(lambda: own <= set(os.listdir(sub)), 45), "both files written again")
     for m in (a, b):
         check_equal(m.quit(), 0, "exit code")
+        check_equal(sorted(m.registered()), everything, "the list at the end")
 
 
 if __name__ == "__main__":

@@ -53,10 +53,18 @@ TEST(SharedState, RandomEditsOnThreeReplicasConvergeWhateverFilesArriveWhen) {
             std::string word(1, static_cast<char>('a' + random() % 12));
             size_t at = list.empty() ? 0 : random() % list.size();
             switch (random() % 4) {
-            case 0: list.insert(list.begin() + (list.empty() ? 0 : random() % (list.size() + 1)), word); break;
-            case 1: if (!list.empty()) list.erase(list.begin() + at); break;
-            case 2: if (!list.empty()) list[at] = word + "'"; break;
-            case 3: if (!list.empty()) std::rotate(list.begin(), list.begin() + at, list.end()); break;
+            case 0:
+                list.insert(list.begin() + (list.empty() ? 0 : random() % (list.size() + 1)), word);
+                break;
+            case 1:
+                if (!list.empty()) list.erase(list.begin() + at);
+                break;
+            case 2:
+                if (!list.empty()) list[at] = word + "'";
+                break;
+            case 3:
+                if (!list.empty()) std::rotate(list.begin(), list.begin() + at, list.end());
+                break;
             }
             r.edit(list);
             for (int n = random() % 3; n > 0 && !sent.empty(); --n)
@@ -178,7 +186,11 @@ TEST(SharedFile, MachineIdIsKeptOnlyOnTheComputerItWasMadeOn) {
     EXPECT_FALSE(sameComputer("PC1", "PC10"));
     // 0x83 0x41 and 0x83 0x61 are two katakana: the trail byte is no ASCII capital.
     EXPECT_FALSE(sameComputer("\x83\x41", "\x83\x61"));
-    EXPECT_TRUE(sameComputer("\x83\x41" "A", "\x83\x41" "a"));
+    EXPECT_TRUE(
+        sameComputer("\x83\x41"
+                     "A",
+                     "\x83\x41"
+                     "a"));
 }
 
 }  // namespace
@@ -190,18 +202,18 @@ namespace {
 TEST(RegisteredList, MergedRowsKeepTheIdsOfTextsThatStay) {
     TextStore store;
     for (const char* text : {"gone", "c", "b", "a"}) registerText(store, text);  // 4096..4099
-    recordHistoryText(store, 10, "history");                                   // 4100
-    registerText(store, "d");                                                  // 4101
+    recordHistoryText(store, 10, "history");                                     // 4100
+    registerText(store, "d");                                                    // 4101
     std::vector<int> before;
     for (int i = 0; i < 5; ++i) before.push_back(idAt(store, ListKind::RegisteredTexts, i));
-    ASSERT_TRUE(replaceRegisteredKeepingIds(store, {{"new", {}}, {"a", {}}, {"d", {}},
-                                                    {"b", {}}, {"c", {}}}));
+    ASSERT_TRUE(replaceRegisteredKeepingIds(
+        store, {{"new", {}}, {"a", {}}, {"d", {}}, {"b", {}}, {"c", {}}}));
     std::vector<LocalText> now = registeredTexts(store);
     ASSERT_EQ(now.size(), 5u);
     EXPECT_EQ(now[0].text, "new");
     EXPECT_EQ(idAt(store, ListKind::RegisteredTexts, 0), 4096) << "the lowest free id";
-    const std::vector<std::pair<std::string, int>> kept = {{"a", 4099}, {"d", 4101},
-                                                           {"b", 4098}, {"c", 4097}};
+    const std::vector<std::pair<std::string, int>> kept = {
+        {"a", 4099}, {"d", 4101}, {"b", 4098}, {"c", 4097}};
     for (size_t i = 0; i < kept.size(); ++i) {
         EXPECT_EQ(now[i + 1].text, kept[i].first);
         EXPECT_EQ(idAt(store, ListKind::RegisteredTexts, static_cast<int>(i + 1)), kept[i].second);

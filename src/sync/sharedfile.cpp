@@ -17,7 +17,9 @@ constexpr size_t kHeadBytes = 4 + 4 + 8 + 8 + 8 + 4;            // up to the com
 constexpr size_t kRecordBytes = 8 + 8 + 8 + 1 + 8 + 8 + 4 + 4;  // without its two texts
 constexpr unsigned char kDeletedFlag = 1;
 
-uint32_t Crc32(std::string_view bytes) {
+}  // namespace
+
+uint32_t sharedFileCrc(std::string_view bytes) {
     static const std::array<uint32_t, 256> table = [] {
         std::array<uint32_t, 256> t{};
         for (uint32_t n = 0; n < 256; ++n) {
@@ -31,6 +33,8 @@ uint32_t Crc32(std::string_view bytes) {
     for (unsigned char b : bytes) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
     return ~crc;
 }
+
+namespace {
 
 void PutU64(std::string& out, uint64_t value) {
     for (int i = 0; i < 8; ++i) out += static_cast<char>(value >> (8 * i));
@@ -116,7 +120,7 @@ SharedFileRead parseSharedFile(std::string_view bytes, SharedFile& file) {
     if (bytes.size() < kHeadBytes + 4) return SharedFileRead::Damaged;
     std::string_view body = bytes.substr(0, bytes.size() - 4);
     FieldReader tail(bytes.substr(body.size()));
-    if (tail.U32() != Crc32(body)) return SharedFileRead::Damaged;
+    if (tail.U32() != sharedFileCrc(body)) return SharedFileRead::Damaged;
 
     in = FieldReader(body.substr(sizeof kMagic + 4));
     SharedFile read;
@@ -147,7 +151,7 @@ std::string encodeSharedFile(const SharedFile& file) {
     PutBytes(out, file.computer);
     PutU32(out, static_cast<uint32_t>(file.state.texts.size()));
     for (const auto& [id, record] : file.state.texts) WriteRecord(out, record);
-    PutU32(out, Crc32(out));
+    PutU32(out, sharedFileCrc(out));
     return out;
 }
 

@@ -32,6 +32,8 @@ enum class SharedFileRead {
 };
 
 SharedFileRead parseSharedFile(std::string_view bytes, SharedFile& file);
+// The CRC-32 (as zlib's) a file's bytes end with, of every byte before it.
+uint32_t sharedFileCrc(std::string_view bytes);
 std::string encodeSharedFile(const SharedFile& file);
 
 // A machine id as the settings file keeps it: 16 hex digits.

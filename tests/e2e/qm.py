@@ -126,6 +126,7 @@ class Quillmate:
         self.exe = os.path.join(self.folder, "Quillmate.exe")
         shutil.copy(Config.exe, self.exe)
         self.proc = None
+        self.env = None  # the environment of its Wine processes; None: this script's
         self.log = open(os.path.join(self.folder, "wine.log"), "wb")
         self.undo = []  # run by stop() once the process has ended, last first
 
@@ -158,7 +159,7 @@ class Quillmate:
         self.start()
 
     def start(self, *args):
-        self.proc = subprocess.Popen([Config.wine, self.exe, *args], cwd=self.folder,
+        self.proc = subprocess.Popen([Config.wine, self.exe, *args], cwd=self.folder, env=self.env,
                                      stdin=subprocess.DEVNULL, stdout=self.log,
                                      stderr=subprocess.STDOUT)
         if args:
@@ -177,7 +178,7 @@ class Quillmate:
             return None
 
     def driver(self, *args, timeout=90):
-        return subprocess.run([Config.wine, Config.driver, *args], cwd=self.folder,
+        return subprocess.run([Config.wine, Config.driver, *args], cwd=self.folder, env=self.env,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
 
     def copy_marked(self, text, *formats):

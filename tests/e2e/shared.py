@@ -4,7 +4,6 @@ folder; damaged files and the folder gone for a while cost no text."""
 import os
 import shutil
 import struct
-import subprocess
 import sys
 import tempfile
 import time
@@ -43,19 +42,6 @@ class Machine(qm.Quillmate):
         self.env = dict(os.environ, WINEPREFIX=prefix)
         self.write("quillmate.ini",
                    ("[共有]\r\nフォルダ=%s\r\n" % qm.windows_path(folder)).encode(CP932))
-
-    def start(self):
-        self.proc = subprocess.Popen([qm.Config.wine, self.exe], cwd=self.folder, env=self.env,
-                                     stdin=subprocess.DEVNULL, stdout=self.log,
-                                     stderr=subprocess.STDOUT)
-        if self.driver("wait-window", "60000").returncode != 0:
-            raise AssertionError("the window Quillmate did not appear")
-        time.sleep(1.0)
-
-    def driver(self, *args, timeout=90):
-        return subprocess.run([qm.Config.wine, qm.Config.driver, *args], cwd=self.folder,
-                              env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
-                              timeout=timeout)
 
     def register(self, text):
         check(self.command(40031), "command 40031 posted")

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "store/textstore.h"
 #include "sync/registeredlist.h"
 #include "sync/sharedfile.h"
 #include "sync/sharedstate.h"
@@ -51,21 +50,12 @@ TEST(SharedState, RandomEditsOnThreeReplicasConvergeWhateverFilesArriveWhen) {
             Replica& r = replicas[random() % 3];
             List list = texts(r.view);
             std::string word(1, static_cast<char>('a' + random() % 12));
-            size_t at = list.empty() ? 0 : random() % list.size();
-            switch (random() % 4) {
-            case 0:
-                list.insert(list.begin() + (list.empty() ? 0 : random() % (list.size() + 1)), word);
-                break;
-            case 1:
-                if (!list.empty()) list.erase(list.begin() + at);
-                break;
-            case 2:
-                if (!list.empty()) list[at] = word + "'";
-                break;
-            case 3:
-                if (!list.empty()) std::rotate(list.begin(), list.begin() + at, list.end());
-                break;
-            }
+            size_t at = random() % (list.size() + 1);
+            int kind = list.empty() ? 0 : static_cast<int>(random() % 4);
+            if (kind == 0) list.insert(list.begin() + at, word);
+            if (kind == 1) list.erase(list.begin() + at % list.size());
+            if (kind == 2) list[at % list.size()] = word + "'";
+            if (kind == 3) std::rotate(list.begin(), list.begin() + at % list.size(), list.end());
             r.edit(list);
             for (int n = random() % 3; n > 0 && !sent.empty(); --n)
                 mergeState(r.view, sent[random() % sent.size()]);

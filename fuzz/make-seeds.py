@@ -37,6 +37,18 @@ def exact_file(list_bytes, *records):
     return out
 
 
+def shared_file(machine, computer, texts):
+    """A machine's file of the shared folder: header, records (id, clock, machine, flags, place,
+    deleted-at, the bytes, the exact text in UTF-8), CRC-32 of it all."""
+    body = b"\x1eQMS" + struct.pack("<IQQq", 1, machine, len(texts), 1800000000)
+    body += struct.pack("<I", len(computer)) + computer + struct.pack("<I", len(texts))
+    for n, (ansi, exact, deleted) in enumerate(texts):
+        utf8 = exact.encode("utf-8", "surrogatepass")
+        body += struct.pack("<QQQBqq", 1000 + n, n + 1, machine, deleted, n << 20, 0)
+        body += struct.pack("<I", len(ansi)) + ansi + struct.pack("<I", len(utf8)) + utf8
+    return body + struct.pack("<I", zlib.crc32(body))
+
+
 def dib(width, height, bits, compression=0, colors=0, header=40, extra=b""):
     row = (width * bits + 31) // 32 * 4
     size_image = row * abs(height) if compression in (0, 3, 6) else len(extra)
@@ -126,6 +138,10 @@ SEEDS = {
     ],
     # A field (its length first, at most 15 bytes) and a text: words, full-width letters, trail
     # bytes that look like ASCII, lead bytes that are also trail bytes.
+    "sharedfile": [
+        shared_file(7, b"PC-1", [(sjis("署名"), "", 0), (b"caf?", "caf\u00e9", 0), (b"", "", 1)]),
+        shared_file(2**64 - 1, b"", []),
+    ],
     "search": [
         bytes([11]) + sjis("議事録 ａｂ") + sjis("今日の議事録はABです"),
         bytes([1]) + b"@" + sjis("ァ@ア"),

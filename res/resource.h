@@ -23,6 +23,7 @@
 #define IDD_SETTINGS 133
 #define IDD_HOTKEYS 144
 #define IDD_SEARCH 148
+#define IDD_SHARED_FOLDER 149
 
 // Registered-text dialog controls
 #define IDC_REGTEXT_ADD 1010
@@ -35,6 +36,15 @@
 #define IDC_SEARCH_LIST 1101
 #define IDC_SEARCH_PREVIEW 1102
 #define IDC_SEARCH_STATUS 1103
+
+// Shared-folder dialog controls
+#define IDC_SHARED_FOLDER 1110
+#define IDC_SHARED_BROWSE 1111
+#define IDC_SHARED_HISTORY_COUNT 1112
+#define IDC_SHARED_COUNT_SPIN 1113
+#define IDC_SHARED_STATE 1114
+#define IDC_SHARED_MACHINES 1115
+#define IDC_SHARED_NEWER 1116
 
 // Edit pad controls
 #define IDC_EDITPAD_EDIT 1014
@@ -86,6 +96,7 @@
 #define IDM_TEXT_MENU 40056
 #define IDM_COMMAND_MENU 40057
 #define IDM_SEARCH_HISTORY 40060
+#define IDM_SHARED_FOLDER 40061
 
 // Registered-text dialog context menu
 #define IDM_REGTEXT_DELETE 40052

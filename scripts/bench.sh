@@ -38,6 +38,8 @@ echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -
 
 # The search's matcher over a full history of 4 KB texts; target p99 <= 5 ms.
 "$dir/search_bench" || exit 1
+# The shared folder's merge of two machines' files of 1,000 registered texts.
+"$dir/shared_bench" || exit 1
 
 cleanup() {
     qm_stop_wine

@@ -12,6 +12,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import qm  # noqa: E402
+import shared  # noqa: E402
 from qm import CP932, Quillmate, copy_text, wait_until  # noqa: E402
 
 # The registered texts in menu order (the file holds them the other way round): Japanese and
@@ -275,8 +276,32 @@ def search_window(s):
     s.close_all()
 
 
+SHARED = "共有フォルダの設定"
+
+
+def shared_folder_dialog(s):
+    # Taken last: from here on the registered texts are shared. Two other machines' files, of
+    # fixed times, so that only this machine's own row changes from run to run.
+    folder = os.path.join(s.q.root, "shared")
+    os.makedirs(os.path.join(folder, "Quillmate"), exist_ok=True)
+    for machine, name, written in ((0x5A17, b"HOME-PC", 1796725800),
+                                   (0x77C3, b"LAPTOP", 1796806500)):
+        with open(os.path.join(folder, "Quillmate", "%016x.qms" % machine), "wb") as f:
+            f.write(shared.shared_file(machine, name, [], written))
+    if not s.open_dialog("shared-folder-dialog.png", 40061, SHARED):
+        return
+    s.q.dialog("set-text", SHARED, 1110, qm.windows_path(folder))
+    s.q.dialog("dialog-command", SHARED, 1)
+    s.q.driver("wait-dialog-gone", SHARED, "10000")
+    time.sleep(1.5)  # the first exchange writes this machine's file; the next one reads it
+    dialog = s.open_dialog("shared-folder-dialog.png", 40061, SHARED)
+    if dialog:
+        s.save("shared-folder-dialog.png", [dialog[1]])
+        s.close_all()
+
+
 SHOTS = [text_menu, transform_popup, command_menu, about_box, settings_dialog, hotkey_dialog,
-         registered_text_dialog, edit_pad, search_window]
+         registered_text_dialog, edit_pad, search_window, shared_folder_dialog]
 # At 150 % the pictures that show the most labels and texts.
 SHOTS_HIGH_DPI = [text_menu, settings_dialog, registered_text_dialog]
 

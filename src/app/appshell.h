@@ -17,6 +17,7 @@ constexpr UINT_PTR TIMER_CHAIN_REPAIR = 3;
 constexpr UINT_PTR TIMER_ICON_ANIMATION = 4;
 constexpr UINT_PTR TIMER_AUTO_CLEAR = 5;
 constexpr UINT_PTR TIMER_ICON_TIP = 7;
+constexpr UINT_PTR TIMER_SHARED_FOLDER = 8;
 
 // Window properties of the main window.
 constexpr const char* PROP_APPINFO = "PROP_APPINFO";

@@ -20,6 +20,7 @@
 #include "store/listfile.h"
 #include "store/listsaver.h"
 #include "store/textstore.h"
+#include "sync/sharedfolder.h"
 #include "TOOLS/toolsys.h"
 #include "TOOLS/toolwind.h"
 
@@ -103,6 +104,8 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW* create) {
     // Without a store no handler could work: refuse the window rather than limp along.
     if (!store) return -1;
     SetPropA(window, PROP_APPDATA, store);
+    store->saver = ShareRegisteredSaves(store->saver);
+    StartSharedFolder(window, *settings, *store);
     CreateMenuTips(window, settings->menu);
     if (!AddNotificationIcon(window)) return -1;
     ShowHistoryState(*settings);
@@ -124,6 +127,7 @@ LRESULT OnDestroy(HWND window) {
     DestroyMenuTips(window);
     // Earlier writes first, so that the last ones go out in this order: history, then texts.
     waitForListSaves();
+    StopSharedFolder();  // its last exchange may change the registered texts written below
     if (store) {
         store->saver(ListKind::History);
         store->saver(ListKind::RegisteredTexts);
@@ -207,6 +211,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
     case IDM_SETTINGS: RunSettingsDialogCommand(window); return 0;
     case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
+    case IDM_SHARED_FOLDER: RunSharedFolderCommand(window); return 0;
     case IDM_REGISTER_TEXT: RegisterTextCommand(window); return 0;
     case IDM_EDIT_REGISTERED: EditRegisteredTexts(window); return 0;
     case IDM_IP_ADDRESS: RunIpAddressCommand(window); return 0;

@@ -36,6 +36,7 @@ void SetDefaultSettingsIn(AppSettings& settings, const char* moduleFolder) {
     tooltext::JoinPath(settings.log.logFolder, kLogFolderSize, moduleFolder, "log");
     settings.log.logText = false;
     settings.log.logImage = false;
+    settings.shared = SharedSettings{};
 }
 
 void ClampHistorySettings(HistorySettings& history) {
@@ -45,6 +46,10 @@ void ClampHistorySettings(HistorySettings& history) {
     history.clearInterval = std::max(history.clearInterval, kMinClearInterval);
     int32_t clearLimit = history.repairInterval - kMinClearInterval;
     if (history.clearInterval >= clearLimit) history.clearInterval = clearLimit;
+}
+
+void ClampSharedSettings(SharedSettings& shared) {
+    shared.historyCount = std::clamp(shared.historyCount, 0, kMaxHistoryCount);
 }
 
 void ClampMenuSettings(MenuSettings& menu) {

@@ -50,6 +50,17 @@ struct LogSettings {
     bool logImage;
 };
 
+constexpr size_t kMachineIdSize = 17;  // 16 hex digits
+constexpr size_t kComputerNameSize = 256;
+
+// The shared folder that keeps the registered texts the same on several machines.
+struct SharedSettings {
+    char folder[kLogFolderSize];  // empty: nothing is shared
+    int32_t historyCount;         // newest history texts shared beside them, 0..4095
+    char machineId[kMachineIdSize];  // made once per computer; empty until then
+    char machineComputer[kComputerNameSize];  // the computer the id was made on
+};
+
 // Every persisted setting; lives for the whole resident run and is never copied.
 struct AppSettings {
     HistorySettings history;
@@ -57,6 +68,7 @@ struct AppSettings {
     HotkeySettings hotkeys;
     char dateFormat[kDateFormatSize];
     LogSettings log;
+    SharedSettings shared;
 };
 
 void SetDefaultHistorySettings(HistorySettings& history);
@@ -69,6 +81,9 @@ void SetDefaultSettingsIn(AppSettings& settings, const char* moduleFolder);
 // 60000 ms and below the repair interval by at least 60000 ms. Negative intervals count as the
 // minimum.
 void ClampHistorySettings(HistorySettings& history);
+
+// historyCount into 0..4095.
+void ClampSharedSettings(SharedSettings& shared);
 
 // labelChars into 3..256, menuTipChars into 2..65534, menuX and menuY into 0..32766.
 void ClampMenuSettings(MenuSettings& menu);

@@ -9,6 +9,7 @@
 #include "settings/hotkeys.h"
 
 const char* const kMainSection = "Quillmate";
+const char* const kSharedSection = "共有";
 
 namespace {
 
@@ -126,6 +127,24 @@ void SaveLogGroup(const std::u16string& path, const LogSettings& l) {
     WriteIniText(s, kLogFolderExactKey, exact.empty() ? nullptr : exact.c_str(), path);
 }
 
+void LoadSharedGroup(const std::u16string& path, SharedSettings& g) {
+    const char* s = kSharedSection;
+    ReadProfileText(s, "フォルダ", path, "", g.folder, sizeof g.folder);
+    g.historyCount = ReadProfileInt(s, "履歴の共有数", path, 0);
+    ReadProfileText(s, "マシンID", path, "", g.machineId, sizeof g.machineId);
+    ReadProfileText(s, "コンピュータ名", path, "", g.machineComputer, sizeof g.machineComputer);
+    ClampSharedSettings(g);
+}
+
+void SaveSharedGroup(const std::u16string& path, const SharedSettings& g) {
+    const char* s = kSharedSection;
+    WriteIniText(s, "フォルダ", g.folder, path);
+    WriteProfileInt(s, "履歴の共有数", path, g.historyCount);
+    if (!*g.machineId) return;
+    WriteIniText(s, "マシンID", g.machineId, path);
+    WriteIniText(s, "コンピュータ名", g.machineComputer, path);
+}
+
 bool ProfileIntReadable(const char* section, const char* key, const std::u16string& file) {
     int32_t value;
     return ParseProfileInt(ReadIniText(section, key, "", file).c_str(), value);
@@ -201,6 +220,7 @@ bool LoadSettings(const std::u16string& path, AppSettings& settings) {
     ReadProfileText(kDateFormatSection, "0", path, kDefaultDateFormat, settings.dateFormat,
                     kDateFormatSize);
     LoadLogGroup(path, settings.log);
+    LoadSharedGroup(path, settings.shared);
     return true;
 }
 
@@ -210,6 +230,7 @@ bool SaveSettings(const std::u16string& path, const AppSettings& settings) {
     WriteProfileInt(kDateFormatSection, "書式数", path, 1);
     WriteIniText(kDateFormatSection, "0", settings.dateFormat, path);
     SaveLogGroup(path, settings.log);
+    SaveSharedGroup(path, settings.shared);
     CarryLegacyHotkeys(path, settings.hotkeys);
     RemoveLegacyKeys(path);
     return true;

@@ -10,6 +10,7 @@
 
 // The program's own section of the settings file.
 extern const char* const kMainSection;  // "Quillmate"
+extern const char* const kSharedSection;  // "共有"
 
 // Numbers and booleans are read through "%d"; a missing, empty or non-numeric value gives
 // defaultValue. A boolean is true for any number but 0.

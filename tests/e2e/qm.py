@@ -127,6 +127,7 @@ class Quillmate:
         self.exe = os.path.join(self.folder, "Quillmate.exe")
         shutil.copy(Config.exe, self.exe)
         self.proc = None
+        self.env = None  # the environment of its Wine processes; None: this script's
         self.log = open(os.path.join(self.folder, "wine.log"), "wb")
         self.undo = []  # run by stop() once the process has ended, last first
 
@@ -161,7 +162,9 @@ class Quillmate:
     def start(self, *args):
         # Wine takes a process's code page from its locale: only Quillmate runs under
         # Config.locale, the driver and xclip stay as they are.
-        env = dict(os.environ, LC_ALL=Config.locale) if Config.locale else None
+        env = self.env
+        if Config.locale:
+            env = dict(env or os.environ, LC_ALL=Config.locale)
         self.proc = subprocess.Popen([Config.wine, self.exe, *args], cwd=self.folder, env=env,
                                      stdin=subprocess.DEVNULL, stdout=self.log,
                                      stderr=subprocess.STDOUT)
@@ -181,7 +184,7 @@ class Quillmate:
             return None
 
     def driver(self, *args, timeout=90):
-        return subprocess.run([Config.wine, Config.driver, *args], cwd=self.folder,
+        return subprocess.run([Config.wine, Config.driver, *args], cwd=self.folder, env=self.env,
                               stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
 
     def copy_marked(self, text, *formats):

@@ -14,6 +14,7 @@
 #include "regedit/regtextdialog.h"
 #include "settings/hotkeydialog.h"
 #include "settings/settingsdialog.h"
+#include "sync/shareddialog.h"
 #include "store/textstore.h"
 #include "support/dialogdriver.h"
 #include "TOOLS/toolwind.h"
@@ -115,6 +116,7 @@ TEST_F(Labels, EveryDialogShowsEveryLabelWhole) {
         {"ホットキーの設定", [&] { ShowHotkeyDialog(owner, settings.hotkeys); }},
         {"登録テキストの編集", [&] { ShowRegisteredTextDialog(owner, *store); }},
         {"テキストの編集", [&] { ShowEditPad(owner, "x"); }},
+        {"共有フォルダの設定", [&] { ShowSharedFolderDialog(owner, settings.shared); }},
         {"Quillmate について",
          [&] { ShowAboutBox(owner, "https://quillmate.example/support/index.html"); }},
     };

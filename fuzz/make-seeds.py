@@ -86,13 +86,6 @@ def template(style, items):
 
 
 SEEDS = {
-    "cmdline": [
-        b"prog a b",
-        b'"C:\\Program Files\\q.exe" "a file.txt" plain',
-        b'prog a\\\\"b c" d\\"e "x""y" \t tail',
-        b"prog " + sjis('"C:\\表示\\ソフト" 能力'),
-        b'"unterminated',
-    ],
     "datefmt": [
         time_record() + b"\xff\xff" + b"%02H:%02M:%02S %04Y/%02m/%02d",
         time_record() + b"\x05\x00" + sjis("%*4Y年%!m月%!d日(%x) %a %A %b %B %T"),

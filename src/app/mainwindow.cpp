@@ -88,8 +88,11 @@ TextStore* CreateLoadedStore(const AppSettings* settings) {
     ListWritable history = settings->history.useHistoryFile
                                ? LoadListFiles(*store, ListKind::History)
                                : ListWritable{};
+    // Every change of a list is saved (a copy, a registration, the editor's OK): the search
+    // window hears of each.
     store->saver = [settings, store, history, registered](ListKind kind) {
         SaveListFiles(*settings, *store, kind, kind == ListKind::History ? history : registered);
+        NotifySearchWindowStoreChanged();
     };
     return store;
 }
@@ -175,6 +178,7 @@ void ToggleHistory(HWND window) {
 
 void ClearHistoryCommand(HWND window) {
     if (TextStore* store = GetTextStore(window)) clearHistory(*store);
+    NotifySearchWindowStoreChanged();
 }
 
 // The pad's modal loop may outlast the store (a quit meanwhile): it is looked up afterwards.
@@ -216,7 +220,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDM_COMMAND_MENU: ShowCommandMenu(window); return 0;
     case IDM_SEARCH_HISTORY: ShowSearchWindow(window); return 0;
     }
-    if (ChooseText(window, LOWORD(wParam))) return 0;
+    if (ChooseText(window, LOWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

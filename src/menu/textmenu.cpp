@@ -31,15 +31,19 @@ void AppendPlanItem(HMENU popup, const TextStore& store, const MenuPlanItem& ite
         return;
     case MenuItemKind::Text: {
         int id = idAt(store, KindOf(item.section), item.index);
-        if (const std::u16string* exact = exactTextOfId(store, id)) {
-            std::u16string label = BuildMenuLabelW(*exact, budget);
-            AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
-                        WideChars(label));
-            return;
-        }
-        const char* text = textOfId(store, id);
-        std::string label = BuildMenuLabel(text ? text : "", budget);
-        AppendMenuA(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id), label.c_str());
+        const TextEntry* entry = entryOfId(store, id);
+        if (!entry) return;
+        const UINT_PTR itemId = static_cast<UINT_PTR>(id);
+        withTextForm(
+            *entry,
+            [&](const std::u16string& exact) {
+                std::u16string label = BuildMenuLabelW(exact, budget);
+                AppendMenuW(popup, MF_STRING | breakFlag, itemId, WideChars(label));
+            },
+            [&](const std::string& bytes) {
+                std::string label = BuildMenuLabel(bytes.c_str(), budget);
+                AppendMenuA(popup, MF_STRING | breakFlag, itemId, label.c_str());
+            });
         return;
     }
     }
@@ -80,7 +84,7 @@ void ShowTextMenu(HWND mainWindow, POINT point) {
     DestroyMenu(menu);
 }
 
-bool ChooseText(HWND mainWindow, int id) {
+bool ChooseText(HWND mainWindow, int id, HWND messageOwner) {
     TextStore* store = GetTextStore(mainWindow);
     const char* text = store ? textOfId(*store, id) : nullptr;
     if (!text) return false;
@@ -91,7 +95,7 @@ bool ChooseText(HWND mainWindow, int id) {
     if (GetKeyState(VK_SHIFT) >= 0 || !isHistoryId(*store, id)) return true;
     if (!registerText(*store, text,
                       exact ? std::make_shared<const std::u16string>(*exact) : nullptr))
-        TellTextNotRegistered(mainWindow);
+        TellTextNotRegistered(messageOwner ? messageOwner : mainWindow);
     return true;
 }
 

@@ -1,6 +1,7 @@
 // The hidden main window: creation and teardown of the run, command dispatch, menu states.
 #include "app/mainwindow.h"
 
+#include <string>
 #include <vector>
 
 #include "about/aboutbox.h"
@@ -22,13 +23,22 @@
 #include "store/textstore.h"
 #include "TOOLS/toolsys.h"
 #include "TOOLS/toolwind.h"
+#include "TOOLS/tooltext.h"
 
 namespace {
 
-// The support site the about box links to: this repository's support page where the project
-// is published. The one address to change when the project moves.
-constexpr const char* kSupportSiteUrl =
-    "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
+// What the about box links to: the support page shipped beside the executable, else the README
+// shipped with it (scripts/package.sh puts both there).
+std::string SupportPagePath() {
+    char folder[522], path[522] = "";
+    if (!GetModuleFolder(folder, sizeof folder)) return path;
+    for (const char* name : {"support.md", "README.md"}) {
+        if (tooltext::JoinPath(path, sizeof path, folder, name) &&
+            GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            break;
+    }
+    return path;
+}
 
 // Each list's files beside the executable: its texts, and the exact forms of those the code
 // page cannot hold.
@@ -206,7 +216,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppSettings* settings = GetAppSettings(window);
     switch (LOWORD(wParam)) {
     case IDM_QUIT: DestroyWindow(window); return 0;
-    case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
+    case IDM_ABOUT: ShowAboutBox(window, SupportPagePath().c_str()); return 0;
     case IDM_SETTINGS: RunSettingsDialogCommand(window); return 0;
     case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
     case IDM_REGISTER_TEXT: RegisterTextCommand(window); return 0;

@@ -73,7 +73,7 @@ int Highlighted(HWND window) {
     return index >= 0 && static_cast<size_t>(index) < g_search.rows.size() ? index : -1;
 }
 
-// The field in UTF-16 and in the code page, with whether the code page held all of it. A field
+// The field in UTF-16 and in the code page, with whether the code page held it exactly. A field
 // set from outside may be longer than the limit of typing: only the limit is read.
 SearchQuery ReadQuery(HWND window) {
     HWND field = Field(window);
@@ -81,12 +81,9 @@ SearchQuery ReadQuery(HWND window) {
     int length = GetWindowTextW(field, WideChars(wide), kSearchFieldLimit + 2);
     wide.resize(tooltext::WideCutLength(wide.data(), static_cast<size_t>(std::max(length, 0)),
                                         kSearchFieldLimit));
-    std::string bytes(wide.size() * 2 + 1, '\0');
-    BOOL lost = FALSE;
-    int n = WideCharToMultiByte(CP_ACP, 0, WideChars(wide), static_cast<int>(wide.size()),
-                                &bytes[0], static_cast<int>(bytes.size()), nullptr, &lost);
-    bytes.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return BuildSearchQuery(bytes, wide, !lost && (n > 0 || wide.empty()));
+    // A round trip catches what the code page lacks and what it maps one way only (é as e).
+    std::string bytes = AnsiFromWide(wide);
+    return BuildSearchQuery(bytes, wide, WideFromAnsi(bytes) == wide);
 }
 
 std::shared_ptr<const TextEntry> HighlightedEntry(HWND window) {

@@ -82,8 +82,9 @@ constexpr size_t kLetterCount = sizeof kLetters / sizeof kLetters[0];
 // The folding stated in UTF-16 alone: case and full-width forms, hiragana as katakana,
 // half-width katakana as full-width, a voiced or semi-voiced mark joined to a letter that takes
 // it, the half-width long vowel mark as the full-width one.
-const char16_t kHalfWidth[] = u"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテト"
-                              u"ナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
+const char16_t kHalfWidth[] =
+    u"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテト"
+    u"ナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン";
 const std::u16string kTakesVoiced = u"カキクケコサシスセソタチツテトハヒフヘホ";
 const std::u16string kTakesSemiVoiced = u"ハヒフヘホ";
 
@@ -99,9 +100,12 @@ std::vector<uint16_t> PlainFold(const std::u16string& text) {
         if (c >= 0xFF66 && c <= 0xFF9D) {
             c = kHalfWidth[c - 0xFF66];
             char16_t next = i + 1 < text.size() ? text[i + 1] : 0;
-            if (next == 0xFF9E && c == u'ウ') c = u'ヴ', ++i;
-            else if (next == 0xFF9E && kTakesVoiced.find(c) != std::u16string::npos) ++c, ++i;
-            else if (next == 0xFF9F && kTakesSemiVoiced.find(c) != std::u16string::npos) c += 2, ++i;
+            if (next == 0xFF9E && c == u'ウ')
+                c = u'ヴ', ++i;
+            else if (next == 0xFF9E && kTakesVoiced.find(c) != std::u16string::npos)
+                ++c, ++i;
+            else if (next == 0xFF9F && kTakesSemiVoiced.find(c) != std::u16string::npos)
+                c += 2, ++i;
         }
         chars.push_back(c);
     }

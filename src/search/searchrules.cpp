@@ -223,7 +223,8 @@ void SetAnchors(ByteWord& word) {
         AddAnchor(word, static_cast<unsigned char>(kFullWidthDigit0 + (c - '0')), 2);
     } else if (c > 0xFF) {
         AddAnchor(word, static_cast<unsigned char>(c & 0xFF), 2);
-        if (uint16_t hiragana = HiraganaOfKatakana(c)) AddAnchor(word, static_cast<unsigned char>(hiragana & 0xFF), 2);
+        if (uint16_t hiragana = HiraganaOfKatakana(c))
+            AddAnchor(word, static_cast<unsigned char>(hiragana & 0xFF), 2);
         if (unsigned char half = HalfWidthLetterOf(c)) AddAnchor(word, half, 1);
     } else {
         AddAnchor(word, static_cast<unsigned char>(c), 1);
@@ -414,8 +415,7 @@ SearchQuery BuildSearchQuery(std::string_view bytes, std::u16string_view wide, b
     }
     AddWideWord(query, wideWord);
     // Words in UTF-16 but none in bytes: the conversion lost the field.
-    query.bytesPossible =
-        bytesFaithful && (query.wideWords.empty() || !query.byteWords.empty());
+    query.bytesPossible = bytesFaithful && (query.wideWords.empty() || !query.byteWords.empty());
     return query;
 }
 
@@ -451,8 +451,8 @@ std::vector<SearchRow> AllSearchRows(const TextStore& store, int historyCount) {
     // A chain's back is index 0, the newest.
     for (auto it = registered.rbegin(); it != registered.rend(); ++it)
         rows.push_back(SearchRow{*it, true});
-    for (auto it = history.rbegin(); it != history.rbegin() + static_cast<std::ptrdiff_t>(shown); ++it)
-        rows.push_back(SearchRow{*it, false});
+    auto oldestShown = history.rbegin() + static_cast<std::ptrdiff_t>(shown);
+    for (auto it = history.rbegin(); it != oldestShown; ++it) rows.push_back(SearchRow{*it, false});
     return rows;
 }
 

@@ -92,20 +92,14 @@ TEST(SearchMatcher, KanaFoldAlikeAndNeverAcrossACharacter) {
         {BOTH("カタカナ"), BOTH("伝票ｶﾀｶﾅ入力"), 0, true},
         {BOTH("ヒラガナ"), BOTH("ひらがな"), 0, true},
         {BOTH("ひらがな"), BOTH("ﾋﾗｶﾞﾅ"), 0, true},
-        {BOTH("ｦﾝ"), BOTH("をん"), 0, true},
-        {BOTH("ぁぃぅぇぉゃゅょっ"), BOTH("ｧｨｩｪｫｬｭｮｯ"), 0, true},
+        {BOTH("ぁぃぅぇぉゃゅょっをん"), BOTH("ｧｨｩｪｫｬｭｮｯｦﾝ"), 0, true},
         {BOTH("むめも"), BOTH("ﾑﾒﾓ"), 0, true},  // katakana from ム on lie one code higher
-        {BOTH("ヌ"), BOTH("ﾇ"), 0, true},
         {BOTH("ネ"), BOTH("ﾇ"), 0, false},
         // A voiced or semi-voiced mark joins its letter into one character.
         {BOTH("ガ"), BOTH("ｶﾞ"), 0, true},
-        {BOTH("パピプペポ"), BOTH("ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ"), 0, true},
-        {BOTH("ばびぶべぼ"), BOTH("ﾊﾞﾋﾞﾌﾞﾍﾞﾎﾞ"), 0, true},
-        {BOTH("ヴ"), BOTH("ｳﾞ"), 0, true},
-        {BOTH("ヅ"), BOTH("ﾂﾞ"), 0, true},
+        {BOTH("パピプペポばびぶべぼヴヅ"), BOTH("ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟﾊﾞﾋﾞﾌﾞﾍﾞﾎﾞｳﾞﾂﾞ"), 0, true},
         {BOTH("カ"), BOTH("ｶﾞ"), 0, false},
         {BOTH("ﾞ"), BOTH("ｶﾞ"), 0, false},
-        {BOTH("ｶ"), BOTH("ガ"), 0, false},
         {BOTH("ハ"), BOTH("ﾊﾟ"), 0, false},
         {BOTH("ニ"), BOTH("ﾆﾞ"), 0, true},  // ニ takes no mark: the mark stays a character
         {BOTH("ﾞ"), BOTH("ﾆﾞ"), 0, true},
@@ -116,7 +110,6 @@ TEST(SearchMatcher, KanaFoldAlikeAndNeverAcrossACharacter) {
         {BOTH("ド"), BOTH("ｺｰﾄﾞ"), 3, false},
         // The long vowel marks.
         {BOTH("ラーメン"), BOTH("ﾗｰﾒﾝ"), 0, true},
-        {BOTH("ｰ"), BOTH("ー"), 0, true},
         {BOTH("ー"), BOTH("一"), 0, false},
         // The trail-byte trap: え is 0x82 0xA6, じ 0x82 0xB6, ソ 0x83 0x5C; their trail bytes
         // are the half-width ｦ and ｶ and the backslash, and a mark after じ joins nothing.
@@ -124,7 +117,6 @@ TEST(SearchMatcher, KanaFoldAlikeAndNeverAcrossACharacter) {
         {BOTH("ガ"), BOTH("じﾞ"), 0, false},
         {BOTH("ﾞ"), BOTH("じﾞ"), 0, true},
         {BOTH("\\"), BOTH("ソ"), 0, false},
-        {BOTH("ジ"), BOTH("ｼﾞじ"), 0, true},
     };
     for (const KanaCase& c : cases) {
         std::string_view text(c.text);
@@ -147,16 +139,6 @@ TEST(SearchMatcher, ReadsARepetitiveTextAFewTimesAtMost) {
     size_t reads = 0;
     EXPECT_FALSE(MatchesBytes(Query(field), text, &reads));
     EXPECT_LE(reads, 3 * text.size());
-    std::string kana;
-    for (int i = 0; i < 1 << 16; ++i) kana += "ｶﾞ";
-    EXPECT_TRUE(MatchesBytes(Query(std::string(100 * 2, 'x') + "ガ"), kana + std::string(200, 'x') + "が", &reads));
-    EXPECT_LE(reads, 3 * (kana.size() + 202));
-}
-
-// A field whose conversion to the code page failed matches no Shift-JIS text.
-TEST(SearchMatcher, AFieldThatCouldNotBeConvertedMatchesNoBytes) {
-    EXPECT_FALSE(MatchesBytes(BuildSearchQuery("", u"abc", true), "abc"));
-    EXPECT_TRUE(MatchesWide(BuildSearchQuery("", u"abc", true), u"abc"));
 }
 
 TEST(SearchMatcher, EmptyFieldMatchesEverything) {
@@ -174,6 +156,8 @@ TEST(SearchMatcher, ExactTextsMatchInUtf16) {
     EXPECT_FALSE(MatchesWide(query, u"un caf\x00E9"));
     // A field the code page cannot hold matches no Shift-JIS text, not even through its '?'.
     EXPECT_FALSE(MatchesBytes(query, "caf? ?"));
+    // So does a field whose conversion to the code page failed.
+    EXPECT_FALSE(MatchesBytes(BuildSearchQuery("", u"abc", true), "abc"));
     // Neither end of a word falls inside a surrogate pair.
     std::u16string smile = u"x\xD83D\xDE00y";  // a face outside the BMP
     EXPECT_FALSE(MatchesWide(BuildSearchQuery("", smile.substr(2, 1), false), smile));
@@ -206,26 +190,6 @@ TEST(SearchRows, RegisteredFirstThenHistoryNewestFirstAsTheMenuShowsIt) {
     destroyTextStore(store);
 }
 
-// A row is its entry: once a newer copy takes over the id of the text it showed, the row shows
-// and chooses nothing, and the text it held is found again only where it still is.
-TEST(SearchRows, ARowNeverYieldsTheTextThatTookOverItsId) {
-    TextStore* store = createTextStore();
-    for (const char* text : {"copy-0", "kept", "other"}) recordHistoryText(*store, 3, text);
-    std::vector<SearchRow> rows = AllSearchRows(*store, 3);
-    std::shared_ptr<const TextEntry> oldest = LiveEntry(*store, rows[2].entry);
-    ASSERT_TRUE(oldest);
-    const int id = oldest->id;
-    recordHistoryText(*store, 3, "copy-1");
-    recordHistoryText(*store, 3, "copy-2");
-    ASSERT_STREQ(textOfId(*store, id), "copy-2");  // the id was taken over
-    EXPECT_EQ(TextOf(*store, rows[2]), "<gone>");
-    std::vector<SearchRow> now = AllSearchRows(*store, 3);
-    EXPECT_EQ(FindRow(now, *oldest, false), -1);
-    EXPECT_EQ(FindRow(now, *LiveEntry(*store, rows[0].entry), false), 2);  // "other", now the oldest
-    EXPECT_EQ(FindRow(now, *LiveEntry(*store, rows[0].entry), true), -1);
-    destroyTextStore(store);
-}
-
 // A text the code page cannot hold is matched in its exact form, never through its bytes.
 TEST(SearchRows, AnExactTextMatchesInItsExactForm) {
     TextStore* store = createTextStore();
@@ -251,9 +215,7 @@ TEST(SearchRows, RowAndPreviewCutsKeepCharactersWhole) {
     EXPECT_EQ(WideDisplayString(longText + u"yz"), longText + u"y");
     EXPECT_EQ(WideDisplayString(longText + u"\xD83D\xDE00"), longText);
     EXPECT_EQ(RowWide(u"ab\xD83D\xDE00", 3), u"ab");
-    EXPECT_EQ(RowWide(u"ab\xD83D\xDE00", 4), u"ab\xD83D\xDE00");
     EXPECT_EQ(RowBytes("ab\r\n表", 3), "ab");
-    EXPECT_EQ(RowBytes("ab\r\n表", 4), "ab表");
     std::string preview(kPreviewBytes - 1, 'x');
     EXPECT_EQ(PreviewCutLength(preview + "表"), kPreviewBytes - 1);
     EXPECT_EQ(PreviewCutLength(preview + "x表"), kPreviewBytes);

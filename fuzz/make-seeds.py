@@ -129,16 +129,22 @@ SEEDS = {
         template(0x80C800C0 | 0x40, [(0x0082, "Quillmate", 1001), (0x0080, "OK", 1)]),
         template(0x80C800C0, []),
     ],
-    # A field (its length first, at most 15 bytes) and a text: words, full-width letters, trail
-    # bytes that look like ASCII, lead bytes that are also trail bytes.
+    # A machine's file: its id, its computer name, and texts (bytes, exact form, deleted).
     "sharedfile": [
         shared_file(7, b"PC-1", [(sjis("署名"), "", 0), (b"caf?", "caf\u00e9", 0), (b"", "", 1)]),
         shared_file(2**64 - 1, b"", []),
     ],
+    # Even first byte: a field (its length next, at most 15 bytes) and a text: words, full-width
+    # letters, trail bytes that look like ASCII, lead bytes that are also trail bytes, kana.
+    # Odd first byte: the field's length in letters of the target's table, then letters by index
+    # (10 カ, 12 ｶ, 13 ﾞ, 15 か, 16 が, 17 ハ, 20 ﾊ, 26 ー, 27 ｰ, 36 じ, 38 表, 51 \).
     "search": [
-        bytes([11]) + sjis("議事録 ａｂ") + sjis("今日の議事録はABです"),
-        bytes([1]) + b"@" + sjis("ァ@ア"),
-        bytes([2]) + sjis("游") + sjis("亜亜游"),
+        bytes([0, 11]) + sjis("議事録 ａｂ") + sjis("今日の議事録はABです"),
+        bytes([0, 1]) + b"@" + sjis("ァ@ア"),
+        bytes([0, 2]) + sjis("游") + sjis("亜亜游"),
+        bytes([0, 4]) + sjis("カタ") + sjis("ｶﾞｶﾀかた"),
+        bytes([1, 2, 12, 13, 15, 16, 20, 13, 36, 13]),
+        bytes([1, 3, 10, 17, 26, 12, 20, 27, 38, 51]),
     ],
     "settings": [
         struct.pack("<7i", 30, 600000, 240000, 0, 0, 40, 1024) + struct.pack("<2i", 0, 0)

@@ -10,7 +10,7 @@ need=()
 for pkg in mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32 wine wine64 xvfb xauth \
            xclip xdotool locales imagemagick fonts-vlgothic fonts-ipafont-gothic fonts-wine \
            googletest cmake ninja-build g++ python3 file \
-           clang libclang-rt-14-dev; do
+           clang libclang-rt-14-dev zip; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -13,8 +13,12 @@ unsigned char ByteAt(const char* s, size_t i) { return static_cast<unsigned char
 }  // namespace
 
 size_t CharLength(const char* s) {
-    if (s[0] == '\0') return 0;
-    if (IsLeadByte(static_cast<unsigned char>(s[0])) && s[1] != '\0') return 2;
+    return CharLength(s, s[0] == '\0' ? 0 : 2);
+}
+
+size_t CharLength(const char* s, size_t n) {
+    if (n == 0) return 0;
+    if (n >= 2 && IsLeadByte(static_cast<unsigned char>(s[0])) && s[1] != '\0') return 2;
     return 1;
 }
 

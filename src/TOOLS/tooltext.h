@@ -14,7 +14,6 @@ constexpr size_t kNotFound = static_cast<size_t>(-1);
 
 // Lead bytes take the next byte with them; these ranges hold whatever the system's code page.
 inline bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-inline bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
 
 // "C" locale classes; no byte from 0x80 up belongs to any class.
 inline bool IsSpaceByte(unsigned char c) { return (c >= 0x09 && c <= 0x0D) || c == 0x20; }
@@ -27,8 +26,11 @@ enum class ByteKind { Single, Lead, Trail };
 ByteKind KindOfByteAt(const char* s, size_t index);
 
 // Length of the character starting at s: 2 for a lead byte followed by a non-NUL byte, else 1
-// (0 at the NUL).
+// (0 at the NUL). This is the one rule of a character: a lead byte takes the next byte whatever
+// it is, as the system's own walk does.
 size_t CharLength(const char* s);
+// The same for the n bytes at s, which need not end at a NUL (0 when n is 0).
+size_t CharLength(const char* s, size_t n);
 
 // Largest cut <= limit that does not separate a lead byte from its trail byte, walking the
 // first limit bytes of s (which holds at least limit bytes or ends at a NUL before).

@@ -1,5 +1,5 @@
 // The about box: built from an in-memory template, sized to its texts, with a link that opens
-// the support site.
+// the support page.
 #include "about/aboutbox.h"
 
 #include <commctrl.h>
@@ -25,7 +25,7 @@ constexpr uint16_t kStaticAtom = 0x0082;
 struct AboutDialogData {
     HICON bigIcon;
     HICON smallIcon;
-    const char* data;  // the support site's address, the caller's
+    const char16_t* link;  // what the link opens, the caller's
 };
 
 // The open about box; a second opening brings it forward.
@@ -208,7 +208,7 @@ INT_PTR OnInitDialog(HWND dialog, AboutDialogData* data) {
     ShowVersionTexts(dialog);
     ShowFreeResources(GetDlgItem(dialog, IDC_ABOUT_RESOURCES));
     HWND link = GetDlgItem(dialog, IDC_ABOUT_LINK);
-    SetWindowTextSjis(link, data->data);
+    SetWindowTextW(link, WideChars(data->link));
     MakeLinkLabel(link);
     SendDlgItemMessageA(dialog, IDC_ABOUT_ICON, STM_SETICON,
                         reinterpret_cast<WPARAM>(data->bigIcon), 0);
@@ -229,7 +229,7 @@ INT_PTR OnNotify(HWND dialog, NMHDR* header) {
     if (header->idFrom != IDC_ABOUT_LINK) return TRUE;
     if (header->code == LLN_CLICK) {
         const auto* data = static_cast<AboutDialogData*>(GetPropA(dialog, PROP_ABOUTDIALOGDATA));
-        if (data) ShellExecuteA(dialog, nullptr, data->data, nullptr, nullptr, SW_SHOWNORMAL);
+        if (data) ShellExecuteW(dialog, nullptr, WideChars(data->link), nullptr, nullptr, SW_SHOWNORMAL);
         EndDialog(dialog, 1);
         return TRUE;
     }
@@ -250,14 +250,14 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-void ShowAboutBox(HWND owner, const char* supportUrl) {
+void ShowAboutBox(HWND owner, const char16_t* link) {
     if (g_openAboutBox) {
         BringDialogForward(g_openAboutBox);
         return;
     }
     std::vector<uint16_t> words = BuildAboutTemplate();
     if (words.empty()) return;
-    AboutDialogData data = {LoadShellIcon(true), LoadShellIcon(false), supportUrl};
+    AboutDialogData data = {LoadShellIcon(true), LoadShellIcon(false), link};
     DialogBoxIndirectParamW(GetModuleHandleW(nullptr),
                             reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner,
                             AboutDialogProc, reinterpret_cast<LPARAM>(&data));

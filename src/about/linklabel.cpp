@@ -92,7 +92,7 @@ void OnPaint(HWND label) {
         if (hot && GetCapture() == label)
             FrameRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
         std::u16string text = CopyWindowWideText(label);
-        HFONT font = reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0));
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
         if (!text.empty() && font) {
             SetTextColor(dc, hot ? kHotColour : kNormalColour);
             SelectObject(dc, font);
@@ -106,17 +106,17 @@ void OnPaint(HWND label) {
 
 LRESULT OnDestroy(HWND label, WNDPROC own, WPARAM wParam, LPARAM lParam) {
     KillTimer(label, kHoverTimer);
-    SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
     RemovePropA(label, LLPROP_ORIGINALPROC);
     RemovePropA(label, LLPROP_CONTROLSTATE);
     DeleteObject(static_cast<HFONT>(RemovePropA(label, LLPROP_FONT)));
     DestroyCursor(static_cast<HCURSOR>(RemovePropA(label, LLPROP_CURSOR)));
-    return CallWindowProcA(own, label, WM_DESTROY, wParam, lParam);
+    return CallWindowProcW(own, label, WM_DESTROY, wParam, lParam);
 }
 
 LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC own = OwnProcedure(label);
-    if (!own) return DefWindowProcA(label, message, wParam, lParam);
+    if (!own) return DefWindowProcW(label, message, wParam, lParam);
     switch (message) {
         // A plain static lets the mouse fall through to its parent; the link wants it.
         case WM_NCHITTEST:
@@ -139,7 +139,7 @@ LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM l
     }
     // The parent may have destroyed the label while handling a notification.
     if (!IsWindow(label)) return 0;
-    return CallWindowProcA(own, label, message, wParam, lParam);
+    return CallWindowProcW(own, label, message, wParam, lParam);
 }
 
 }  // namespace
@@ -158,11 +158,11 @@ bool MakeLinkLabel(HWND label) {
     }
     // The properties come first: the new procedure may run as soon as it is installed.
     SetPropA(label, LLPROP_ORIGINALPROC,
-             reinterpret_cast<HANDLE>(GetWindowLongPtrA(label, GWLP_WNDPROC)));
+             reinterpret_cast<HANDLE>(GetWindowLongPtrW(label, GWLP_WNDPROC)));
     SetState(label, 0);
     SetPropA(label, LLPROP_CURSOR, cursor);
     SetPropA(label, LLPROP_FONT, font);
-    SetWindowLongPtrA(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkLabelProc));
+    SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkLabelProc));
     SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     return true;
 }

@@ -2,6 +2,7 @@
 #include "app/dialogcommands.h"
 
 #include "app/appshell.h"
+#include "search/searchwindow.h"
 #include "settings/appsettings.h"
 #include "settings/hotkeydialog.h"
 #include "settings/hotkeysys.h"
@@ -16,6 +17,7 @@ void RunSettingsDialogCommand(HWND mainWindow) {
     if (!settings || !ShowSettingsDialog(mainWindow, *settings)) return;
     const std::u16string path = ModuleSiblingPath(".ini");
     if (!path.empty()) SaveSettings(path, *settings);
+    NotifySearchWindowStoreChanged();  // the history count decides what it lists
 }
 
 void RunHotkeyDialogCommand(HWND mainWindow) {

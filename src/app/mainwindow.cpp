@@ -1,6 +1,7 @@
 // The hidden main window: creation and teardown of the run, command dispatch, menu states.
 #include "app/mainwindow.h"
 
+#include <string>
 #include <vector>
 
 #include "about/aboutbox.h"
@@ -23,13 +24,21 @@
 #include "sync/sharedfolder.h"
 #include "TOOLS/toolsys.h"
 #include "TOOLS/toolwind.h"
+#include "TOOLS/tooltext.h"
 
 namespace {
 
-// The support site the about box links to: this repository's support page where the project
-// is published. The one address to change when the project moves.
-constexpr const char* kSupportSiteUrl =
-    "https://c-seed-6edc21d3.example/quillmate/docs/support.md";
+// What the about box links to: the support page shipped beside the executable, else the README
+// shipped with it (scripts/package.sh puts both there).
+std::u16string SupportPagePath() {
+    std::u16string folder = ModuleFolder(), path;
+    if (folder.empty()) return path;
+    for (const char* name : {"support.md", "README.md"}) {
+        path = tooltext::JoinWidePath(folder, name);
+        if (GetFileAttributesW(WideChars(path)) != INVALID_FILE_ATTRIBUTES) break;
+    }
+    return path;
+}
 
 // Each list's files beside the executable: its texts, and the exact forms of those the code
 // page cannot hold.
@@ -91,8 +100,11 @@ TextStore* CreateLoadedStore(const AppSettings* settings) {
     ListWritable history = settings->history.useHistoryFile
                                ? LoadListFiles(*store, ListKind::History)
                                : ListWritable{};
+    // Every change of a list is saved (a copy, a registration, the editor's OK): the search
+    // window hears of each.
     store->saver = [settings, store, history, registered](ListKind kind) {
         SaveListFiles(*settings, *store, kind, kind == ListKind::History ? history : registered);
+        NotifySearchWindowStoreChanged();
     };
     return store;
 }
@@ -181,6 +193,7 @@ void ToggleHistory(HWND window) {
 
 void ClearHistoryCommand(HWND window) {
     if (TextStore* store = GetTextStore(window)) clearHistory(*store);
+    NotifySearchWindowStoreChanged();
 }
 
 // The pad's modal loop may outlast the store (a quit meanwhile): it is looked up afterwards.
@@ -208,7 +221,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppSettings* settings = GetAppSettings(window);
     switch (LOWORD(wParam)) {
     case IDM_QUIT: DestroyWindow(window); return 0;
-    case IDM_ABOUT: ShowAboutBox(window, kSupportSiteUrl); return 0;
+    case IDM_ABOUT: ShowAboutBox(window, SupportPagePath().c_str()); return 0;
     case IDM_SETTINGS: RunSettingsDialogCommand(window); return 0;
     case IDM_HOTKEYS: RunHotkeyDialogCommand(window); return 0;
     case IDM_SHARED_FOLDER: RunSharedFolderCommand(window); return 0;
@@ -223,7 +236,7 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case IDM_COMMAND_MENU: ShowCommandMenu(window); return 0;
     case IDM_SEARCH_HISTORY: ShowSearchWindow(window); return 0;
     }
-    if (ChooseText(window, LOWORD(wParam))) return 0;
+    if (ChooseText(window, LOWORD(wParam), reinterpret_cast<HWND>(lParam))) return 0;
     return DefWindowProcW(window, message, wParam, lParam);
 }
 

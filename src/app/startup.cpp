@@ -12,6 +12,7 @@
 #include "app/appshell.h"
 #include "app/cmdline.h"
 #include "app/mainwindow.h"
+#include "search/searchwindow.h"
 #include "settings/appsettings.h"
 #include "settings/hotkeysys.h"
 #include "settings/settingsfile.h"
@@ -98,7 +99,9 @@ int RunResident(HINSTANCE instance) {
     HANDLE mutex = CreateMainWindow(instance, &settings);
     if (!mutex) return 0;
     MSG msg = {};  // GetMessageW's -1 leaves it unwritten
+    // Unicode, so that a character the code page lacks reaches the search field whole.
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (IsSearchWindowMessage(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -31,16 +31,19 @@ void AppendPlanItem(HMENU popup, const TextStore& store, const MenuPlanItem& ite
         return;
     case MenuItemKind::Text: {
         int id = idAt(store, KindOf(item.section), item.index);
-        if (const std::u16string* exact = exactTextOfId(store, id)) {
-            std::u16string label = BuildMenuLabelW(*exact, budget);
-            AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
-                        WideChars(label));
-            return;
-        }
-        const char* text = textOfId(store, id);
-        std::string label = BuildMenuLabel(text ? text : "", budget);
-        AppendMenuW(popup, MF_STRING | breakFlag, static_cast<UINT_PTR>(id),
-                    WideChars(WideFromAnsi(label)));
+        const TextEntry* entry = entryOfId(store, id);
+        if (!entry) return;
+        const UINT_PTR itemId = static_cast<UINT_PTR>(id);
+        withTextForm(
+            *entry,
+            [&](const std::u16string& exact) {
+                std::u16string label = BuildMenuLabelW(exact, budget);
+                AppendMenuW(popup, MF_STRING | breakFlag, itemId, WideChars(label));
+            },
+            [&](const std::string& bytes) {
+                std::string label = BuildMenuLabel(bytes.c_str(), budget);
+                AppendMenuW(popup, MF_STRING | breakFlag, itemId, WideChars(WideFromAnsi(label)));
+            });
         return;
     }
     }
@@ -81,7 +84,7 @@ void ShowTextMenu(HWND mainWindow, POINT point) {
     DestroyMenu(menu);
 }
 
-bool ChooseText(HWND mainWindow, int id) {
+bool ChooseText(HWND mainWindow, int id, HWND messageOwner) {
     TextStore* store = GetTextStore(mainWindow);
     const char* text = store ? textOfId(*store, id) : nullptr;
     if (!text) return false;
@@ -91,7 +94,7 @@ bool ChooseText(HWND mainWindow, int id) {
     if (!SetClipboardText(mainWindow, text, exact)) return true;
     if (GetKeyState(VK_SHIFT) >= 0 || !isHistoryId(*store, id)) return true;
     if (!registerText(*store, text, sharedExactTextOfId(*store, id)))
-        TellTextNotRegistered(mainWindow);
+        TellTextNotRegistered(messageOwner ? messageOwner : mainWindow);
     return true;
 }
 

@@ -16,8 +16,9 @@ HMENU BuildTextMenu(const TextStore& store, const AppSettings& settings);
 void ShowTextMenu(HWND mainWindow, POINT point);
 
 // A command id that is no command: puts the text with that id on the clipboard (and registers
-// a history text when Shift is down). False when no text has the id.
-bool ChooseText(HWND mainWindow, int id);
+// a history text when Shift is down; a text that cannot be registered is told in a message box
+// owned by messageOwner, else by the main window). False when no text has the id.
+bool ChooseText(HWND mainWindow, int id, HWND messageOwner = nullptr);
 
 // Tells the user that a text could not be registered (every text id taken).
 void TellTextNotRegistered(HWND owner);

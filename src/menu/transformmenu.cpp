@@ -26,16 +26,20 @@ int TrackTransformPopup(HWND mainWindow) {
 void PutTransformedText(HWND mainWindow, int transformId, int textId) {
     // The popup's loop may have changed the lists: look the text up again.
     const TextStore* store = GetTextStore(mainWindow);
-    const char* text = store ? textOfId(*store, textId) : nullptr;
-    if (!text) return;
-    if (const std::u16string* exact = exactTextOfId(*store, textId)) {
-        std::u16string result;
-        if (ApplyLineTransformW(transformId, *exact, result))
-            SetClipboardText(mainWindow, AnsiFromWide(result).c_str(), &result);
-        return;
-    }
-    std::vector<char> result;
-    if (ApplyLineTransform(transformId, text, result)) SetClipboardText(mainWindow, result.data());
+    const TextEntry* entry = store ? entryOfId(*store, textId) : nullptr;
+    if (!entry) return;
+    withTextForm(
+        *entry,
+        [&](const std::u16string& exact) {
+            std::u16string result;
+            if (ApplyLineTransformW(transformId, exact, result))
+                SetClipboardText(mainWindow, AnsiFromWide(result).c_str(), &result);
+        },
+        [&](const std::string& bytes) {
+            std::vector<char> result;
+            if (ApplyLineTransform(transformId, bytes.c_str(), result))
+                SetClipboardText(mainWindow, result.data());
+        });
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #endif
 
 #include "resource.h"
+#include "regedit/regeditrules.h"
 #include "store/textstore.h"
 #include "TOOLS/tooltext.h"
 
@@ -22,7 +23,6 @@ const AnchorRule kSearchAnchors[kSearchAnchorCount] = {
 namespace {
 
 using tooltext::IsLeadByte;
-using tooltext::IsTrailByte;
 
 // Full-width forms in Shift-JIS: lead byte 0x82, then the digits from 0x4F, the capitals from
 // 0x60 and the small letters from 0x81.
@@ -30,6 +30,71 @@ constexpr unsigned char kFullWidthLead = 0x82;
 constexpr unsigned char kFullWidthDigit0 = 0x4F;
 constexpr unsigned char kFullWidthCapitalA = 0x60;
 constexpr unsigned char kFullWidthSmallA = 0x81;
+
+// Kana in Shift-JIS: hiragana ぁ..ん, katakana ァ..ヶ (0x837F is no character, so katakana from
+// ム on lie one code higher than their hiragana), the long vowel mark ー, and the half-width
+// katakana ｦ..ﾝ with their voiced and semi-voiced marks ﾞ ﾟ.
+constexpr uint16_t kHiraganaFirst = 0x829F, kHiraganaLast = 0x82F1, kHiraganaMu = 0x82DE;
+constexpr uint16_t kKatakanaFirst = 0x8340, kKatakanaGap = 0x837F;
+constexpr uint16_t kLongVowel = 0x815B, kKatakanaVu = 0x8394;
+constexpr unsigned char kHalfFirst = 0xA6, kHalfLast = 0xDD, kHalfU = 0xB3;
+constexpr unsigned char kVoicedMark = 0xDE, kSemiVoicedMark = 0xDF;
+
+// The full-width katakana of each half-width one from ｦ (0xA6) to ﾝ (0xDD); ｰ is the long vowel.
+constexpr uint16_t kHalfWidthKana[kHalfLast - kHalfFirst + 1] = {
+    0x8392, 0x8340, 0x8342, 0x8344, 0x8346, 0x8348, 0x8383, 0x8385, 0x8387, 0x8362,  // ｦ..ｯ
+    0x815B, 0x8341, 0x8343, 0x8345, 0x8347, 0x8349, 0x834A, 0x834C, 0x834E, 0x8350,  // ｰ..ｹ
+    0x8352, 0x8354, 0x8356, 0x8358, 0x835A, 0x835C, 0x835E, 0x8360, 0x8363, 0x8365,  // ｺ..ﾃ
+    0x8367, 0x8369, 0x836A, 0x836B, 0x836C, 0x836D, 0x836E, 0x8371, 0x8374, 0x8377,  // ﾄ..ﾍ
+    0x837A, 0x837D, 0x837E, 0x8380, 0x8381, 0x8382, 0x8384, 0x8386, 0x8388, 0x8389,  // ﾎ..ﾗ
+    0x838A, 0x838B, 0x838C, 0x838D, 0x838F, 0x8393,                                  // ﾘ..ﾝ
+};
+
+bool IsHalfWidthKana(unsigned c) {
+    return c >= kHalfFirst && c <= kHalfLast;
+}
+
+// The full-width katakana a half-width letter and the mark after it make together; 0 when the
+// mark does not join that letter (it is then a character of its own).
+uint16_t JoinMark(unsigned char letter, unsigned mark) {
+    uint16_t kana = kHalfWidthKana[letter - kHalfFirst];
+    bool takesVoiced = (letter >= 0xB6 && letter <= 0xC4) || (letter >= 0xCA && letter <= 0xCE);
+    if (mark == kVoicedMark && letter == kHalfU) return kKatakanaVu;
+    if (mark == kVoicedMark && takesVoiced) return static_cast<uint16_t>(kana + 1);
+    if (mark == kSemiVoicedMark && letter >= 0xCA && letter <= 0xCE)
+        return static_cast<uint16_t>(kana + 2);
+    return 0;
+}
+
+uint16_t KatakanaOfHiragana(uint16_t c) {
+    uint16_t k = static_cast<uint16_t>(kKatakanaFirst + (c - kHiraganaFirst));
+    return c >= kHiraganaMu ? static_cast<uint16_t>(k + 1) : k;
+}
+
+// The hiragana folded to a katakana, 0 when it has none.
+uint16_t HiraganaOfKatakana(uint16_t k) {
+    for (uint16_t c = kHiraganaFirst; c <= kHiraganaLast; ++c)
+        if (KatakanaOfHiragana(c) == k) return c;
+    return 0;
+}
+
+// The half-width letter that starts a folded katakana (alone or with its mark), 0 when none does.
+unsigned char HalfWidthLetterOf(uint16_t k) {
+    for (unsigned b = kHalfFirst; b <= kHalfLast; ++b) {
+        auto letter = static_cast<unsigned char>(b);
+        if (kHalfWidthKana[b - kHalfFirst] == k || JoinMark(letter, kVoicedMark) == k ||
+            JoinMark(letter, kSemiVoicedMark) == k)
+            return letter;
+    }
+    return 0;
+}
+
+// A folded Shift-JIS katakana or long vowel mark as UTF-16.
+char16_t WideOfKatakana(uint16_t k) {
+    if (k == kLongVowel) return 0x30FC;
+    if (k < kKatakanaGap) return static_cast<char16_t>(0x30A1 + (k - kKatakanaFirst));
+    return static_cast<char16_t>(0x30E0 + (k - (kKatakanaGap + 1)));
+}
 
 bool IsAsciiCapital(unsigned c) {
     return c >= 'A' && c <= 'Z';
@@ -41,11 +106,8 @@ bool IsAsciiDigit(unsigned c) {
     return c >= '0' && c <= '9';
 }
 
-uint16_t FoldSingle(unsigned char b) {
-    return IsAsciiCapital(b) ? static_cast<uint16_t>(b + ('a' - 'A')) : b;
-}
-
 uint16_t FoldDouble(unsigned char lead, unsigned char trail) {
+    uint16_t c = static_cast<uint16_t>(lead << 8 | trail);
     if (lead == kFullWidthLead) {
         if (trail >= kFullWidthDigit0 && trail < kFullWidthDigit0 + 10)
             return static_cast<uint16_t>('0' + (trail - kFullWidthDigit0));
@@ -53,18 +115,27 @@ uint16_t FoldDouble(unsigned char lead, unsigned char trail) {
             return static_cast<uint16_t>('a' + (trail - kFullWidthCapitalA));
         if (trail >= kFullWidthSmallA && trail < kFullWidthSmallA + 26)
             return static_cast<uint16_t>('a' + (trail - kFullWidthSmallA));
+        if (c >= kHiraganaFirst && c <= kHiraganaLast) return KatakanaOfHiragana(c);
     }
-    return static_cast<uint16_t>(lead << 8 | trail);
+    return c;
 }
 
-// The folded character at s[i] and its length in bytes (i < n).
-uint16_t FoldedCharAt(const unsigned char* s, size_t n, size_t i, size_t& length) {
-    if (IsLeadByte(s[i]) && i + 1 < n && IsTrailByte(s[i + 1])) {
-        length = 2;
-        return FoldDouble(s[i], s[i + 1]);
+struct Folded {
+    uint32_t value;
+    size_t length;  // in bytes or code units
+};
+
+// The folded character starting at s[i] (i < n, i a character boundary).
+Folded FoldedAt(const unsigned char* s, size_t n, size_t i) {
+    const char* at = reinterpret_cast<const char*>(s + i);
+    if (tooltext::CharLength(at, n - i) == 2) return {FoldDouble(s[i], s[i + 1]), 2};
+    unsigned char b = s[i];
+    if (IsHalfWidthKana(b)) {
+        uint16_t joined = i + 1 < n ? JoinMark(b, s[i + 1]) : 0;
+        if (joined) return {joined, 2};
+        return {kHalfWidthKana[b - kHalfFirst], 1};
     }
-    length = 1;
-    return FoldSingle(s[i]);
+    return {static_cast<uint32_t>(IsAsciiCapital(b) ? b + ('a' - 'A') : b), 1};
 }
 
 // The same forms in UTF-16 (written as numbers: the sources' wide literals must not depend on
@@ -73,16 +144,60 @@ constexpr char16_t kWideDigit0 = 0xFF10;
 constexpr char16_t kWideCapitalA = 0xFF21;
 constexpr char16_t kWideSmallA = 0xFF41;
 constexpr char16_t kWideBlank = 0x3000;
+constexpr char16_t kWideHiraganaFirst = 0x3041, kWideHiraganaLast = 0x3096;
+constexpr char16_t kWideHalfFirst = 0xFF66, kWideHalfLast = 0xFF9D, kWideVoicedMark = 0xFF9E;
 
-char16_t FoldWide(char16_t c) {
-    if (IsAsciiCapital(c)) return static_cast<char16_t>(c + ('a' - 'A'));
-    if (c >= kWideCapitalA && c < kWideCapitalA + 26)
-        return static_cast<char16_t>('a' + (c - kWideCapitalA));
-    if (c >= kWideSmallA && c < kWideSmallA + 26)
-        return static_cast<char16_t>('a' + (c - kWideSmallA));
-    if (c >= kWideDigit0 && c < kWideDigit0 + 10)
-        return static_cast<char16_t>('0' + (c - kWideDigit0));
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+uint32_t FoldWideUnit(char16_t c) {
+    if (IsAsciiCapital(c)) return c + ('a' - 'A');
+    if (c >= kWideCapitalA && c < kWideCapitalA + 26) return 'a' + (c - kWideCapitalA);
+    if (c >= kWideSmallA && c < kWideSmallA + 26) return 'a' + (c - kWideSmallA);
+    if (c >= kWideDigit0 && c < kWideDigit0 + 10) return '0' + (c - kWideDigit0);
+    if (c >= kWideHiraganaFirst && c <= kWideHiraganaLast) return c + 0x60u;
     return c;
+}
+
+// The half-width katakana are those of the code page, in its order: folded through its table.
+Folded WideFoldedAt(std::u16string_view t, size_t i) {
+    char16_t c = t[i];
+    if (IsHighSurrogate(c) && i + 1 < t.size() && IsLowSurrogate(t[i + 1]))
+        return {0x10000u + ((c - 0xD800u) << 10) + (t[i + 1] - 0xDC00u), 2};
+    if (c >= kWideHalfFirst && c <= kWideHalfLast) {
+        auto letter = static_cast<unsigned char>(kHalfFirst + (c - kWideHalfFirst));
+        unsigned mark = i + 1 < t.size() && t[i + 1] >= kWideVoicedMark && t[i + 1] <= 0xFF9F
+                            ? kVoicedMark + (t[i + 1] - kWideVoicedMark)
+                            : 0;
+        if (uint16_t joined = mark ? JoinMark(letter, mark) : 0) return {WideOfKatakana(joined), 2};
+        return {WideOfKatakana(kHalfWidthKana[letter - kHalfFirst]), 1};
+    }
+    return {FoldWideUnit(c), 1};
+}
+
+// The table of a word: after i + 1 characters matched and the next one not, the scan goes on as
+// if fallback[i] had matched.
+template <typename Char>
+std::vector<uint32_t> Fallback(const std::vector<Char>& word) {
+    std::vector<uint32_t> fallback(word.size(), 0);
+    uint32_t k = 0;
+    for (size_t i = 1; i < word.size(); ++i) {
+        while (k > 0 && word[i] != word[k]) k = fallback[k - 1];
+        if (word[i] == word[k]) ++k;
+        fallback[i] = k;
+    }
+    return fallback;
+}
+
+// How many characters of the word are matched after the next character c.
+template <typename Word>
+size_t Step(const Word& word, size_t matched, uint32_t c) {
+    while (matched > 0 && word.chars[matched] != c) matched = word.fallback[matched - 1];
+    return word.chars[matched] == c ? matched + 1 : 0;
 }
 
 void AddAnchor(ByteWord& word, unsigned char byte, unsigned char offset) {
@@ -92,8 +207,9 @@ void AddAnchor(ByteWord& word, unsigned char byte, unsigned char offset) {
 }
 
 // Every byte form of the word's first character: a small letter also as a capital and in both
-// full-width forms (found by their trail byte), a digit also full-width, any other double-byte
-// character by its trail byte, which is spread far wider than its lead.
+// full-width forms (found by their trail byte), a digit also full-width, a katakana also as its
+// hiragana and its half-width letter, any other double-byte character by its trail byte, which
+// is spread far wider than its lead.
 void SetAnchors(ByteWord& word) {
     word.anchorCount = 0;
     uint16_t c = word.chars[0];
@@ -107,6 +223,9 @@ void SetAnchors(ByteWord& word) {
         AddAnchor(word, static_cast<unsigned char>(kFullWidthDigit0 + (c - '0')), 2);
     } else if (c > 0xFF) {
         AddAnchor(word, static_cast<unsigned char>(c & 0xFF), 2);
+        if (uint16_t hiragana = HiraganaOfKatakana(c))
+            AddAnchor(word, static_cast<unsigned char>(hiragana & 0xFF), 2);
+        if (unsigned char half = HalfWidthLetterOf(c)) AddAnchor(word, half, 1);
     } else {
         AddAnchor(word, static_cast<unsigned char>(c), 1);
     }
@@ -116,58 +235,29 @@ void AddByteWord(SearchQuery& query, std::vector<uint16_t>& chars) {
     if (chars.empty()) return;
     ByteWord word;
     word.chars.swap(chars);
+    word.fallback = Fallback(word.chars);
     SetAnchors(word);
     query.byteWords.push_back(std::move(word));
 }
 
-void SplitByteWords(SearchQuery& query, std::string_view field) {
-    const unsigned char* s = reinterpret_cast<const unsigned char*>(field.data());
-    size_t n = field.size();
-    std::vector<uint16_t> chars;
-    for (size_t i = 0, length = 0; i < n; i += length) {
-        uint16_t c = FoldedCharAt(s, n, i, length);
-        if (c == ' ' || c == 0x8140) {  // half-width and full-width blanks
-            AddByteWord(query, chars);
-            continue;
-        }
-        chars.push_back(c);
-    }
-    AddByteWord(query, chars);
+void AddWideWord(SearchQuery& query, std::vector<uint32_t>& chars) {
+    if (chars.empty()) return;
+    WideWord word;
+    word.chars.swap(chars);
+    word.fallback = Fallback(word.chars);
+    query.wideWords.push_back(std::move(word));
 }
 
-void SplitWideWords(SearchQuery& query, std::u16string_view field) {
-    std::u16string word;
-    for (char16_t c : field) {
-        if (c == u' ' || c == kWideBlank) {
-            if (!word.empty()) query.wideWords.push_back(std::move(word));
-            word.clear();
-            continue;
-        }
-        word.push_back(FoldWide(c));
-    }
-    if (!word.empty()) query.wideWords.push_back(std::move(word));
-}
-
-// Whether s[i] starts a character. Every byte from 0x81 up that can be a lead byte is also a
-// trail byte, so walking back over such bytes to one that surely ends a character (or to a
-// position known to start one) and counting them settles it. known is such a position at or
-// before i, kept from call to call so that the walks together stay linear.
+// Whether s[i] starts a character. Every lead byte takes the byte after it, so walking back over
+// lead bytes to one that surely ends a character (or to a position known to start one) and
+// counting them settles it. known is such a position at or before i, kept from call to call so
+// that the walks together stay linear.
 bool StartsCharacter(const unsigned char* s, size_t i, size_t& known) {
     size_t j = i;
     while (j > known && IsLeadByte(s[j - 1])) --j;
-    bool starts = (i - j) % 2 == 0 || !IsTrailByte(s[i]);
+    bool starts = (i - j) % 2 == 0 || s[i] == 0;
     known = starts ? i : i - 1;
     return starts;
-}
-
-bool WordAt(const unsigned char* s, size_t n, size_t i, const std::vector<uint16_t>& chars) {
-    for (uint16_t c : chars) {
-        if (i >= n) return false;
-        size_t length;
-        if (FoldedCharAt(s, n, i, length) != c) return false;
-        i += length;
-    }
-    return true;
 }
 
 // The first position at or after i holding one of the word's anchor bytes, or n.
@@ -199,57 +289,133 @@ unsigned char OffsetsOf(const ByteWord& word, unsigned char byte) {
     return offsets;
 }
 
-// Whether the word begins at s[start]: its first character there (cheap, so first), start a
-// character boundary, the rest following.
-bool WordStartsAt(const ByteWord& word, const unsigned char* s, size_t n, size_t start,
-                  size_t& known) {
-    size_t length;
-    if (FoldedCharAt(s, n, start, length) != word.chars[0]) return false;
-    if (start < known) known = 0;
-    return StartsCharacter(s, start, known) && WordAt(s, n, start, word.chars);
+// The scan for one word: positions before `from` are settled, `from` starts a character, and
+// `known` (from..) is a character boundary for StartsCharacter; `tried` is the last start tried.
+struct ByteScan {
+    const unsigned char* s;
+    size_t n;
+    size_t from;
+    size_t known;
+    size_t tried;
+    size_t reads;  // characters folded, for the bound on the work
+};
+
+// Whether the word's first character starts at s[p] (p > from, p > tried): its folded form
+// there (cheap, so first), then p a character boundary and not the mark of a joined letter.
+bool FirstCharAt(const ByteWord& word, ByteScan& scan, size_t p) {
+    scan.tried = p;
+    ++scan.reads;
+    if (FoldedAt(scan.s, scan.n, p).value != word.chars[0]) return false;
+    unsigned char before = scan.s[p - 1];
+    if (IsHalfWidthKana(before) && JoinMark(before, scan.s[p]))
+        return !StartsCharacter(scan.s, p - 1, scan.known);  // a trail byte, not a letter
+    return StartsCharacter(scan.s, p, scan.known);
 }
 
-bool ContainsByteWord(const ByteWord& word, const unsigned char* s, size_t n) {
-    size_t known = 0;
-    for (size_t p = NextAnchor(word, s, n, 0); p < n; p = NextAnchor(word, s, n, p + 1)) {
+// The first position from scan.from on where the word's first character starts, or n.
+size_t NextStart(const ByteWord& word, ByteScan& scan) {
+    const unsigned char* s = scan.s;
+    ++scan.reads;
+    if (FoldedAt(s, scan.n, scan.from).value == word.chars[0]) return scan.from;
+    scan.known = scan.tried = scan.from;
+    for (size_t p = NextAnchor(word, s, scan.n, scan.from); p < scan.n;
+         p = NextAnchor(word, s, scan.n, p + 1)) {
         unsigned char offsets = OffsetsOf(word, s[p]);
-        // The earlier start first, so that `known` only moves on.
-        if ((offsets & 2) && p > 0 && WordStartsAt(word, s, n, p - 1, known)) return true;
-        if ((offsets & 1) && WordStartsAt(word, s, n, p, known)) return true;
+        // The earlier start first, so that `known` and `tried` only move on.
+        if ((offsets & 2) && p > scan.tried + 1 && FirstCharAt(word, scan, p - 1)) return p - 1;
+        if ((offsets & 1) && p > scan.tried && FirstCharAt(word, scan, p)) return p;
+    }
+    return scan.n;
+}
+
+// From each start on, characters are read one by one and never again: after a near match the
+// table says how much of it still counts, so a repetitive text costs no more than its length.
+bool ScanForWord(const ByteWord& word, ByteScan& scan) {
+    while (scan.from < scan.n) {
+        size_t at = NextStart(word, scan);
+        size_t matched = 0;
+        while (at < scan.n) {
+            Folded c = FoldedAt(scan.s, scan.n, at);
+            ++scan.reads;
+            matched = Step(word, matched, c.value);
+            at += c.length;
+            if (matched == word.chars.size()) return true;
+            if (matched == 0) break;
+        }
+        scan.from = at;
     }
     return false;
 }
 
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
+bool ContainsByteWord(const ByteWord& word, const unsigned char* s, size_t n, size_t& reads) {
+    ByteScan scan = {s, n, 0, 0, 0, 0};
+    bool found = ScanForWord(word, scan);
+    reads += scan.reads;
+    return found;
 }
 
-bool ContainsWideWord(std::u16string_view word, std::u16string_view text) {
-    if (word.size() > text.size()) return false;
-    for (size_t i = 0; i + word.size() <= text.size(); ++i) {
-        if (FoldWide(text[i]) != word[0]) continue;
-        // Neither end may fall between the two halves of a surrogate pair.
-        if (i > 0 && IsLowSurrogate(text[i]) && IsHighSurrogate(text[i - 1])) continue;
-        size_t end = i + word.size();
-        if (end < text.size() && IsLowSurrogate(text[end]) && IsHighSurrogate(text[end - 1]))
-            continue;
-        size_t k = 1;
-        while (k < word.size() && FoldWide(text[i + k]) == word[k]) ++k;
-        if (k == word.size()) return true;
+bool ContainsWideWord(const WideWord& word, std::u16string_view text) {
+    size_t matched = 0;
+    for (size_t i = 0; i < text.size();) {
+        Folded c = WideFoldedAt(text, i);
+        matched = Step(word, matched, c.value);
+        if (matched == word.chars.size()) return true;
+        i += c.length;
     }
     return false;
+}
+
+bool SameText(const TextEntry& a, const TextEntry& b) {
+    if (&a == &b) return true;
+    if (a.text != b.text || !a.exact != !b.exact) return false;
+    return !a.exact || *a.exact == *b.exact;
 }
 
 }  // namespace
 
+std::vector<uint16_t> FoldBytes(std::string_view text) {
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(text.data());
+    std::vector<uint16_t> chars;
+    for (size_t i = 0; i < text.size();) {
+        Folded c = FoldedAt(s, text.size(), i);
+        chars.push_back(static_cast<uint16_t>(c.value));
+        i += c.length;
+    }
+    return chars;
+}
+
+std::vector<uint32_t> FoldWide(std::u16string_view text) {
+    std::vector<uint32_t> chars;
+    for (size_t i = 0; i < text.size();) {
+        Folded c = WideFoldedAt(text, i);
+        chars.push_back(c.value);
+        i += c.length;
+    }
+    return chars;
+}
+
 SearchQuery BuildSearchQuery(std::string_view bytes, std::u16string_view wide, bool bytesFaithful) {
     SearchQuery query;
-    SplitByteWords(query, bytes);
-    SplitWideWords(query, wide);
-    query.bytesPossible = bytesFaithful;
+    std::vector<uint16_t> word;
+    for (uint16_t c : FoldBytes(bytes)) {
+        if (c == ' ' || c == 0x8140) {  // half-width and full-width blanks
+            AddByteWord(query, word);
+            continue;
+        }
+        word.push_back(c);
+    }
+    AddByteWord(query, word);
+    std::vector<uint32_t> wideWord;
+    for (uint32_t c : FoldWide(wide)) {
+        if (c == u' ' || c == kWideBlank) {
+            AddWideWord(query, wideWord);
+            continue;
+        }
+        wideWord.push_back(c);
+    }
+    AddWideWord(query, wideWord);
+    // Words in UTF-16 but none in bytes: the conversion lost the field.
+    query.bytesPossible = bytesFaithful && (query.wideWords.empty() || !query.byteWords.empty());
     return query;
 }
 
@@ -257,18 +423,20 @@ bool IsEmptyQuery(const SearchQuery& query) {
     return query.byteWords.empty() && query.wideWords.empty();
 }
 
-bool MatchesBytes(const SearchQuery& query, std::string_view text) {
+bool MatchesBytes(const SearchQuery& query, std::string_view text, size_t* reads) {
     if (IsEmptyQuery(query)) return true;
     if (!query.bytesPossible) return false;
     const unsigned char* s = reinterpret_cast<const unsigned char*>(text.data());
-    for (const ByteWord& word : query.byteWords) {
-        if (!ContainsByteWord(word, s, text.size())) return false;
-    }
-    return true;
+    size_t count = 0;
+    bool all = true;
+    for (size_t w = 0; w < query.byteWords.size() && all; ++w)
+        all = ContainsByteWord(query.byteWords[w], s, text.size(), count);
+    if (reads) *reads = count;
+    return all;
 }
 
 bool MatchesWide(const SearchQuery& query, std::u16string_view text) {
-    for (const std::u16string& word : query.wideWords) {
+    for (const WideWord& word : query.wideWords) {
         if (!ContainsWideWord(word, text)) return false;
     }
     return true;
@@ -276,22 +444,30 @@ bool MatchesWide(const SearchQuery& query, std::u16string_view text) {
 
 std::vector<SearchRow> AllSearchRows(const TextStore& store, int historyCount) {
     std::vector<SearchRow> rows;
-    int registered = listCount(store, ListKind::RegisteredTexts);
-    int history = std::min(listCount(store, ListKind::History), std::max(historyCount, 0));
-    rows.reserve(static_cast<size_t>(registered + history));
-    for (int i = 0; i < registered; ++i)
-        rows.push_back(SearchRow{idAt(store, ListKind::RegisteredTexts, i), true});
-    for (int i = 0; i < history; ++i)
-        rows.push_back(SearchRow{idAt(store, ListKind::History, i), false});
+    const TextChain& registered = store.registered.chain;
+    const TextChain& history = store.history.chain;
+    size_t shown = std::min(history.size(), static_cast<size_t>(std::max(historyCount, 0)));
+    rows.reserve(registered.size() + shown);
+    // A chain's back is index 0, the newest.
+    for (auto it = registered.rbegin(); it != registered.rend(); ++it)
+        rows.push_back(SearchRow{*it, true});
+    auto oldestShown = history.rbegin() + static_cast<std::ptrdiff_t>(shown);
+    for (auto it = history.rbegin(); it != oldestShown; ++it) rows.push_back(SearchRow{*it, false});
     return rows;
 }
 
-bool RowMatches(const TextStore& store, int id, const SearchQuery& query) {
-    if (id < kFirstTextId || id > kLastTextId) return false;
-    const TextEntry* entry = store.slots[static_cast<size_t>(id - kFirstTextId)].entry;
-    if (!entry) return false;
-    if (entry->exact) return MatchesWide(query, *entry->exact);
-    return MatchesBytes(query, entry->text);
+std::shared_ptr<const TextEntry> LiveEntry(const TextStore& store,
+                                           const std::weak_ptr<const TextEntry>& held) {
+    std::shared_ptr<const TextEntry> entry = held.lock();
+    // A save's snapshot may keep an entry alive after the store let it go.
+    if (!entry || entryOfId(store, entry->id) != entry.get()) return nullptr;
+    return entry;
+}
+
+bool EntryMatches(const TextEntry& entry, const SearchQuery& query) {
+    return withTextForm(
+        entry, [&](const std::u16string& exact) { return MatchesWide(query, exact); },
+        [&](const std::string& bytes) { return MatchesBytes(query, bytes); });
 }
 
 std::vector<SearchRow> MatchingRows(const TextStore& store, const std::vector<SearchRow>& all,
@@ -299,9 +475,19 @@ std::vector<SearchRow> MatchingRows(const TextStore& store, const std::vector<Se
     std::vector<SearchRow> rows;
     rows.reserve(all.size());
     for (const SearchRow& row : all) {
-        if (RowMatches(store, row.id, query)) rows.push_back(row);
+        std::shared_ptr<const TextEntry> entry = LiveEntry(store, row.entry);
+        if (entry && EntryMatches(*entry, query)) rows.push_back(row);
     }
     return rows;
+}
+
+int FindRow(const std::vector<SearchRow>& rows, const TextEntry& entry, bool registered) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        std::shared_ptr<const TextEntry> held = rows[i].entry.lock();
+        if (held && rows[i].registered == registered && SameText(*held, entry))
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 std::u16string WideDisplayString(std::u16string_view text) {
@@ -309,11 +495,36 @@ std::u16string WideDisplayString(std::u16string_view text) {
     std::u16string shown;
     for (char16_t c : text) {
         if (c < 0x20 || c == 0x7F) continue;
-        if (shown.size() == kMax) break;
         shown.push_back(c);
+        if (shown.size() > kMax) break;  // one more, to see whether the cut splits a pair
     }
-    if (shown.size() == kMax && IsHighSurrogate(shown.back())) shown.pop_back();
+    shown.resize(tooltext::WideCutLength(shown.data(), shown.size(), kMax));
     return shown;
+}
+
+size_t RowVisibleUnits(int rowWidth, int averageCharWidth) {
+    int average = averageCharWidth > 0 ? averageCharWidth : 4;
+    return static_cast<size_t>(3 * std::max(rowWidth, 0) / average + 8);
+}
+
+std::string RowBytes(const char* text, size_t units) {
+    std::string shown = RegisteredTextDisplayString(text);
+    shown.resize(tooltext::SafeCutLength(shown.c_str(), units));
+    return shown;
+}
+
+std::u16string RowWide(std::u16string_view text, size_t units) {
+    std::u16string shown = WideDisplayString(text);
+    shown.resize(tooltext::WideCutLength(shown.data(), shown.size(), units));
+    return shown;
+}
+
+size_t PreviewCutLength(const std::string& text) {
+    return tooltext::SafeCutLength(text.c_str(), kPreviewBytes);
+}
+
+size_t PreviewCutLength(std::u16string_view text) {
+    return tooltext::WideCutLength(text.data(), text.size(), kPreviewBytes / 2);
 }
 
 int MoveHighlight(int current, int count, HighlightKey key, int pageRows) {

@@ -3,11 +3,11 @@
 #include "search/searchwindow.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/appshell.h"
-#include "regedit/regeditrules.h"
 #include "resource.h"
 #include "search/searchrules.h"
 #include "settings/appsettings.h"
@@ -42,15 +42,17 @@ constexpr UINT WM_APP_SHOW_PREVIEW = WM_APP + 2;
 // window just opened. Activating it once that is done keeps it.
 constexpr UINT WM_APP_ACTIVATE = WM_APP + 3;
 
-// Program-wide: at most one search window exists. Rows hold ids, never text pointers: the
-// store may change under the open window.
+// Program-wide: at most one search window exists. Rows hold their entries, which the store
+// may let go while the window is open; the main window tells of every change.
 struct SearchWindowState {
     HWND window;
     HWND mainWindow;
     LayoutState layout;
+    SearchQuery query;  // the field's, built as it changes
     std::vector<SearchRow> rows;
     int total;
     bool previewPending;
+    std::weak_ptr<const TextEntry> previewed;  // what the preview shows, and Enter chooses
     int averageCharWidth;  // of the list's font, from the row measure
 };
 SearchWindowState g_search = {};
@@ -71,35 +73,52 @@ int Highlighted(HWND window) {
     return index >= 0 && static_cast<size_t>(index) < g_search.rows.size() ? index : -1;
 }
 
-// The field in UTF-16 and in the code page, with whether the code page held all of it.
+// The field in UTF-16 and in the code page, with whether the code page held it exactly. A field
+// set from outside may be longer than the limit of typing: only the limit is read.
 SearchQuery ReadQuery(HWND window) {
     HWND field = Field(window);
-    int length = GetWindowTextLengthW(field);
-    std::u16string wide(static_cast<size_t>(length) + 1, u'\0');
-    wide.resize(static_cast<size_t>(GetWindowTextW(field, WideChars(wide), length + 1)));
-    std::string bytes(wide.size() * 2 + 1, '\0');
-    BOOL lost = FALSE;
-    int n = WideCharToMultiByte(932, 0, WideChars(wide), static_cast<int>(wide.size()),
-                                &bytes[0], static_cast<int>(bytes.size()), nullptr, &lost);
-    bytes.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return BuildSearchQuery(bytes, wide, !lost);
+    std::u16string wide(kSearchFieldLimit + 2, u'\0');
+    int length = GetWindowTextW(field, WideChars(wide), kSearchFieldLimit + 2);
+    wide.resize(tooltext::WideCutLength(wide.data(), static_cast<size_t>(std::max(length, 0)),
+                                        kSearchFieldLimit));
+    // A round trip catches what the code page lacks and what it maps one way only (é as e).
+    std::string bytes = AnsiFromWide(wide);
+    return BuildSearchQuery(bytes, wide, WideFromAnsi(bytes) == wide);
 }
 
-void ShowPreview(HWND window) {
-    HWND preview = GetDlgItem(window, IDC_SEARCH_PREVIEW);
+std::shared_ptr<const TextEntry> HighlightedEntry(HWND window) {
     int index = Highlighted(window);
     const TextStore* store = Store();
-    if (index < 0 || !store) {
-        SetWindowTextW(preview, L"");
-        return;
-    }
-    int id = g_search.rows[static_cast<size_t>(index)].id;
-    if (const std::u16string* exact = exactTextOfId(*store, id)) {
-        SetWindowTextW(preview, WideChars(*exact));
-        return;
-    }
-    const char* text = textOfId(*store, id);
-    SetWindowTextSjis(preview, text ? text : "");
+    if (index < 0 || !store) return nullptr;
+    return LiveEntry(*store, g_search.rows[static_cast<size_t>(index)].entry);
+}
+
+std::u16string CutForPreview(std::u16string shown, bool cut) {
+    if (cut) shown += u"\r\n\r\n（長いテキストのため、最初の 64 KB だけを表示しています）";
+    return shown;
+}
+
+std::u16string PreviewText(const TextEntry& entry) {
+    return withTextForm(
+        entry,
+        [](const std::u16string& exact) {
+            size_t cut = PreviewCutLength(exact);
+            return CutForPreview(exact.substr(0, cut), cut < exact.size());
+        },
+        [](const std::string& bytes) {
+            size_t cut = PreviewCutLength(bytes);
+            return CutForPreview(WideFromAnsi(std::string_view(bytes).substr(0, cut)),
+                                 cut < bytes.size());
+        });
+}
+
+// Shows the highlighted text, unless the preview shows that very entry already.
+void ShowPreview(HWND window) {
+    HWND preview = GetDlgItem(window, IDC_SEARCH_PREVIEW);
+    std::shared_ptr<const TextEntry> entry = HighlightedEntry(window);
+    if (entry && entry == g_search.previewed.lock()) return;
+    g_search.previewed = entry;
+    SetWindowTextW(preview, entry ? WideChars(PreviewText(*entry)) : L"");
 }
 
 void SchedulePreview(HWND window) {
@@ -119,20 +138,34 @@ void ShowCount(HWND window) {
     SetDlgItemTextSjis(window, IDC_SEARCH_STATUS, status);
 }
 
-// Matches the whole store again: the field changed, or the store changed under the window.
-void Refilter(HWND window) {
+// Where the highlight goes once the rows were matched again: to the text it was on, when that
+// is still listed, else to the row at its place.
+int KeptHighlight(const std::shared_ptr<const TextEntry>& entry, bool registered, int index) {
+    if (g_search.rows.empty()) return -1;
+    int found = entry ? FindRow(g_search.rows, *entry, registered) : -1;
+    if (found >= 0) return found;
+    return std::clamp(index, 0, static_cast<int>(g_search.rows.size()) - 1);
+}
+
+// Matches the whole store again: the field changed (the highlight goes to the first row), or
+// the store changed under the window (it stays on its text).
+void Refilter(HWND window, bool keepHighlight) {
+    int index = Highlighted(window);
+    std::shared_ptr<const TextEntry> entry = keepHighlight ? HighlightedEntry(window) : nullptr;
+    bool registered = index >= 0 && g_search.rows[static_cast<size_t>(index)].registered;
     const TextStore* store = Store();
     const AppSettings* settings =
         g_search.mainWindow ? GetAppSettings(g_search.mainWindow) : nullptr;
     std::vector<SearchRow> all;
     if (store && settings) all = AllSearchRows(*store, settings->history.historyCount);
     g_search.total = static_cast<int>(all.size());
-    g_search.rows = store ? MatchingRows(*store, all, ReadQuery(window)) : all;
+    g_search.rows = store ? MatchingRows(*store, all, g_search.query) : all;
     // The new count and highlight are painted once, not row by row as each of them changes.
     HWND list = List(window);
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     SendMessageW(list, LB_SETCOUNT, g_search.rows.size(), 0);
-    SetHighlight(window, g_search.rows.empty() ? -1 : 0);
+    SetHighlight(window, keepHighlight ? KeptHighlight(entry, registered, index)
+                                       : (g_search.rows.empty() ? -1 : 0));
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     ShowCount(window);
@@ -150,19 +183,20 @@ void CloseSoon(HWND window) {
     PostMessageW(window, WM_CLOSE, 0, 0);
 }
 
-// Chooses the highlighted text through the main window, as a choice in the text menu arrives
-// there (the Shift key is read there too), then closes. A text that went meanwhile is not
-// chosen: the list is matched again instead.
+// Chooses the text the preview shows through the main window, as a choice in the text menu
+// arrives there (the Shift key is read there too; a message about it is this window's), then
+// closes. A text that went meanwhile is not chosen, nor one whose preview is still to come: the
+// list is matched again instead.
 void ChooseHighlighted(HWND window) {
-    int index = Highlighted(window);
     const TextStore* store = Store();
-    if (index < 0 || !store) return;
-    int id = g_search.rows[static_cast<size_t>(index)].id;
-    if (!textOfId(*store, id)) {
-        Refilter(window);
+    std::shared_ptr<const TextEntry> entry =
+        store ? LiveEntry(*store, g_search.previewed) : nullptr;
+    if (!entry) {
+        if (Highlighted(window) >= 0) Refilter(window, true);
         return;
     }
-    SendMessageA(g_search.mainWindow, WM_COMMAND, static_cast<WPARAM>(id), 0);
+    SendMessageW(g_search.mainWindow, WM_COMMAND, static_cast<WPARAM>(entry->id),
+                 reinterpret_cast<LPARAM>(window));
     CloseSoon(window);
 }
 
@@ -221,13 +255,6 @@ void SubclassField(HWND field) {
     SetPropW(field, kFieldProcProp, reinterpret_cast<HANDLE>(original));
 }
 
-// More bytes or code units than the row can show even in its narrowest characters: what lies
-// beyond is cut off before drawing, since measuring it for the ellipsis costs time under Wine.
-size_t VisibleUnits(const RECT& row) {
-    int average = g_search.averageCharWidth > 0 ? g_search.averageCharWidth : 4;
-    return static_cast<size_t>(3 * (row.right - row.left) / average + 8);
-}
-
 // One row: a mark for a registered text, then the start of the text on one line, in its exact
 // form when it has one. A row whose text went meanwhile stays blank.
 void DrawRow(const DRAWITEMSTRUCT& item) {
@@ -237,6 +264,7 @@ void DrawRow(const DRAWITEMSTRUCT& item) {
     const TextStore* store = Store();
     if (item.itemID >= g_search.rows.size() || !store) return;
     const SearchRow& row = g_search.rows[item.itemID];
+    std::shared_ptr<const TextEntry> entry = LiveEntry(*store, row.entry);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT mark = item.rcItem;
@@ -245,18 +273,19 @@ void DrawRow(const DRAWITEMSTRUCT& item) {
     if (row.registered) DrawTextW(dc, L"★", -1, &mark, flags | DT_CENTER);
     RECT rest = item.rcItem;
     rest.left = mark.right;
-    if (const std::u16string* exact = exactTextOfId(*store, row.id)) {
-        std::u16string shown = WideDisplayString(*exact);
-        const size_t units = std::min(shown.size(), VisibleUnits(rest));
-        DrawTextW(dc, WideChars(shown), static_cast<int>(units), &rest, flags);
-        return;
-    }
-    const char* text = textOfId(*store, row.id);
-    if (!text) return;
-    std::string shown = RegisteredTextDisplayString(text);
-    shown.resize(tooltext::SafeCutLength(shown.c_str(), VisibleUnits(rest)));
-    const std::u16string wide = WideFromAnsi(shown);
-    DrawTextW(dc, WideChars(wide), static_cast<int>(wide.size()), &rest, flags);
+    if (!entry) return;
+    const size_t units = RowVisibleUnits(rest.right - rest.left, g_search.averageCharWidth);
+    withTextForm(
+        *entry,
+        [&](const std::u16string& exact) {
+            std::u16string shown = RowWide(exact, units);
+            DrawTextW(dc, WideChars(shown), static_cast<int>(shown.size()), &rest, flags);
+        },
+        [&](const std::string& bytes) {
+            std::string shown = RowBytes(bytes.c_str(), units);
+            const std::u16string wide = WideFromAnsi(shown);
+            DrawTextW(dc, WideChars(wide), static_cast<int>(wide.size()), &rest, flags);
+        });
 }
 
 void MeasureRow(HWND window, MEASUREITEMSTRUCT& item) {
@@ -279,7 +308,9 @@ BOOL OnInitDialog(HWND window, HWND mainWindow) {
     SetDialogIcons(window);
     RecordDialogLayout(window, g_search.layout);
     SubclassField(Field(window));
-    Refilter(window);
+    SendMessageW(Field(window), EM_SETLIMITTEXT, kSearchFieldLimit, 0);
+    g_search.query = ReadQuery(window);
+    Refilter(window, false);
     SIZE design = GetWindowSize(window);
     RestoreDialogPlacement(window, kCaption, DialogPlacement{true, false, design.cx, design.cy},
                            g_search.layout);
@@ -293,8 +324,13 @@ BOOL OnCommand(HWND window, WPARAM wParam) {
         DestroyWindow(window);
         return TRUE;
     }
+    if (LOWORD(wParam) == IDOK) {  // Enter, through the dialog manager
+        ChooseHighlighted(window);
+        return TRUE;
+    }
     if (LOWORD(wParam) == IDC_SEARCH_FIELD && HIWORD(wParam) == EN_CHANGE) {
-        Refilter(window);
+        g_search.query = ReadQuery(window);
+        Refilter(window, false);
         return TRUE;
     }
     if (LOWORD(wParam) != IDC_SEARCH_LIST) return FALSE;
@@ -321,6 +357,8 @@ BOOL OnDestroy(HWND window) {
     g_search.window = nullptr;
     g_search.mainWindow = nullptr;
     g_search.rows.clear();
+    g_search.query = SearchQuery{};
+    g_search.previewed.reset();
     g_search.previewPending = false;
     return TRUE;
 }
@@ -375,4 +413,12 @@ void ShowSearchWindow(HWND mainWindow) {
 
 void CloseSearchWindow() {
     if (g_search.window) DestroyWindow(g_search.window);
+}
+
+void NotifySearchWindowStoreChanged() {
+    if (g_search.window) Refilter(g_search.window, true);
+}
+
+bool IsSearchWindowMessage(MSG* message) {
+    return g_search.window && IsDialogMessageW(g_search.window, message);
 }

@@ -9,3 +9,11 @@ void ShowSearchWindow(HWND mainWindow);
 
 // Closes the open window, if any (the program is ending).
 void CloseSearchWindow();
+
+// The store changed (a copy, a removal, a registration, the editor's OK, a clearing): the open
+// window matches again, keeping its highlight on the same text. Nothing when it is closed.
+void NotifySearchWindowStoreChanged();
+
+// Lets the open window's dialog keys (Enter, Esc, Tab) work in the message loop: true when the
+// message was the window's and is handled.
+bool IsSearchWindowMessage(MSG* message);

@@ -310,3 +310,7 @@ bool replaceRegisteredTexts(TextStore& store, const std::vector<TextRow>& rows) 
         placeEntry(store, store.registered, ListKind::RegisteredTexts, std::move(entry));
     return false;
 }
+
+const TextEntry* entryOfId(const TextStore& store, int id) {
+    return isValidId(id) ? store.slots[id - kFirstTextId].entry : nullptr;
+}

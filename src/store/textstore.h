@@ -153,3 +153,13 @@ struct TextRow {
 // could not be stored (every id taken, or no memory): the RegisteredTexts then hold their texts
 // as before, in their order.
 bool replaceRegisteredTexts(TextStore& store, const std::vector<TextRow>& rows);
+
+// The entry holding id in either list, null when none does; valid like the pointer of textOfId.
+const TextEntry* entryOfId(const TextStore& store, int id);
+
+// The one choice between a text's two forms: onExact gets its exact form when it has one, and
+// onBytes its code-page bytes otherwise. Both return the same type.
+template <typename OnExact, typename OnBytes>
+auto withTextForm(const TextEntry& entry, OnExact&& onExact, OnBytes&& onBytes) {
+    return entry.exact ? onExact(*entry.exact) : onBytes(entry.text);
+}

@@ -32,6 +32,7 @@ const char* const kWords[] = {"会議",
                               "します",
                               "。",
                               "プロジェクト",
+                              "ﾃﾞﾝﾋﾟｮｳ",
                               "東京",
                               "大阪",
                               "Hello",
@@ -114,7 +115,8 @@ int main() {
 
     const wchar_t* const queries[] = {
         L"議事録 2026 確認", L"std::string return value", L"https://example", L"ａｂｃ １２３",
-        L"zebra crossing",   L"プロジェクト 大阪",        L"#4000 "};
+        L"zebra crossing",   L"プロジェクト 大阪",        L"#4000 ",
+        L"ぷろじぇくと でんぴょう"};
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     std::vector<double> times, previewTimes;

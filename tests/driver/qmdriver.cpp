@@ -32,6 +32,8 @@
 //   qmdriver wait-dialog CAPTION [ms]      exit 0 once a dialog with that caption is shown
 //   qmdriver wait-dialog-gone CAPTION [ms] exit 0 once it is gone
 //   qmdriver set-text CAPTION ID TEXT      set the text of a control of that dialog
+//   qmdriver post-chars CAPTION ID HEX...  post WM_CHAR of each UTF-16 unit (in hex) to a
+//                                          control of that dialog, as typing posts them
 //   qmdriver get-text CAPTION ID           print the text of a control of that dialog
 //   qmdriver set-hotkey CAPTION ID VALUE   set a hotkey control (HKM_SETHOTKEY value)
 //   qmdriver click CAPTION ID              click a button of that dialog
@@ -462,6 +464,13 @@ int DialogVerb(const std::string& verb, int argc, char** argv) {
                                    SMTO_ABORTIFHUNG, 5000, &unused)
                    ? 0
                    : 1;
+    }
+    if (verb == "post-chars") {
+        for (int i = 4; i < argc; ++i) {
+            WPARAM unit = std::strtoul(argv[i], nullptr, 16);
+            if (!PostMessageW(control, WM_CHAR, unit, 1)) return 1;
+        }
+        return 0;
     }
     if (verb == "set-hotkey") {
         constexpr UINT kSetHotkey = WM_USER + 1;  // HKM_SETHOTKEY

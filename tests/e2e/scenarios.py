@@ -610,6 +610,34 @@ def code_page_1252_keeps_shift_jis(q):
           "the .ini in Shift-JIS")
 
 
+@scenario
+def search_takes_every_typed_character_and_finds_katakana_in_half_width(q):
+    q.write("quillmate.hst", records("e? ?e", "ｶﾀｶﾅの伝票 0001", "ひらがな"))
+    q.start_empty()
+    check(q.command(40060), "command 40060 posted")
+    check_equal(q.driver("wait-dialog", SEARCH, "30000").returncode, 0, "the window opened")
+
+    def count():
+        return (q.dialog_output("get-text", SEARCH, 1103) or "").strip()
+
+    # é is outside the code page: it reaches the field whole and matches no Shift-JIS text,
+    # where a '?' or an 'e' in its place would match the first one.
+    check_equal(q.dialog("post-chars", SEARCH, 1100, "00E9").returncode, 0, "é typed")
+    check_equal(wait_until(lambda: count() == "0 / 3 件", 5) and count(), "0 / 3 件",
+                "the count after é")
+    check_equal(q.dialog("set-text", SEARCH, 1100, "").returncode, 0, "field emptied")
+    check_equal(q.dialog("post-chars", SEARCH, 1100, "30AB", "30BF", "30AB", "30CA").returncode,
+                0, "カタカナ typed")
+    check_equal(wait_until(lambda: count() == "1 / 3 件", 5) and count(), "1 / 3 件",
+                "the count of カタカナ")
+    check(q.driver("keys", "return").returncode == 0, "Enter pressed")
+    expected = "ｶﾀｶﾅの伝票 0001".encode("utf-8")
+    check_equal(wait_until(lambda: clipboard_text() == expected, 5) and clipboard_text(), expected,
+                "clipboard after Enter")
+    check_equal(q.driver("wait-dialog-gone", SEARCH, "10000").returncode, 0, "the window closed")
+    check_equal(q.quit(), 0, "exit code")
+
+
 def run_all(selected, scenarios=SCENARIOS):
     passed = failed = 0
     for func in scenarios:

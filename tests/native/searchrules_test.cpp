@@ -64,13 +64,81 @@ TEST(SearchMatcher, WordsCaseFullWidthAndBoundaries) {
         {"表x", "abc表", false},
         {"ｃ", "abc", true},
         {"cd", "abc", false},
-        // A lone lead byte at the end is a character of its own, and so is a lead byte before a
-        // byte that cannot be a trail byte.
+        // A lone lead byte at the end is a character of its own; anywhere else it takes the
+        // next byte, whatever that is.
         {"c", "abc\x95", true},
-        {"1", "\x88\x31", true},  // 0x31 is "1"
+        {"1", "\x88\x31", false},  // 0x31 is "1"
+        {"1", "\x88\x88\x31", true},
     };
     for (const MatchCase& c : cases)
         EXPECT_EQ(Matches(c.field, c.text), c.matches) << c.field << " in " << c.text;
+}
+
+// Each case in both forms of the same text: Shift-JIS bytes and UTF-16.
+#define BOTH(text) text, u"" text
+
+struct KanaCase {
+    const char* field;
+    const char16_t* wideField;
+    const char* text;
+    const char16_t* wideText;
+    size_t budget;  // the text's first bytes (= code units here) only; 0: all of it
+    bool matches;
+};
+
+TEST(SearchMatcher, KanaFoldAlikeAndNeverAcrossACharacter) {
+    const KanaCase cases[] = {
+        // Hiragana, katakana and half-width katakana, every way round.
+        {BOTH("カタカナ"), BOTH("伝票ｶﾀｶﾅ入力"), 0, true},
+        {BOTH("ヒラガナ"), BOTH("ひらがな"), 0, true},
+        {BOTH("ひらがな"), BOTH("ﾋﾗｶﾞﾅ"), 0, true},
+        {BOTH("ぁぃぅぇぉゃゅょっをん"), BOTH("ｧｨｩｪｫｬｭｮｯｦﾝ"), 0, true},
+        {BOTH("むめも"), BOTH("ﾑﾒﾓ"), 0, true},  // katakana from ム on lie one code higher
+        {BOTH("ネ"), BOTH("ﾇ"), 0, false},
+        // A voiced or semi-voiced mark joins its letter into one character.
+        {BOTH("ガ"), BOTH("ｶﾞ"), 0, true},
+        {BOTH("パピプペポばびぶべぼヴヅ"), BOTH("ﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟﾊﾞﾋﾞﾌﾞﾍﾞﾎﾞｳﾞﾂﾞ"), 0, true},
+        {BOTH("カ"), BOTH("ｶﾞ"), 0, false},
+        {BOTH("ﾞ"), BOTH("ｶﾞ"), 0, false},
+        {BOTH("ハ"), BOTH("ﾊﾟ"), 0, false},
+        {BOTH("ニ"), BOTH("ﾆﾞ"), 0, true},  // ニ takes no mark: the mark stays a character
+        {BOTH("ﾞ"), BOTH("ﾆﾞ"), 0, true},
+        // A voiced mark at the end of the text, and one cut off by the byte budget.
+        {BOTH("ﾄﾞ"), BOTH("ｺｰﾄﾞ"), 0, true},
+        {BOTH("ト"), BOTH("ｺｰﾄﾞ"), 0, false},
+        {BOTH("ト"), BOTH("ｺｰﾄﾞ"), 3, true},
+        {BOTH("ド"), BOTH("ｺｰﾄﾞ"), 3, false},
+        // The long vowel marks.
+        {BOTH("ラーメン"), BOTH("ﾗｰﾒﾝ"), 0, true},
+        {BOTH("ー"), BOTH("一"), 0, false},
+        // The trail-byte trap: え is 0x82 0xA6, じ 0x82 0xB6, ソ 0x83 0x5C; their trail bytes
+        // are the half-width ｦ and ｶ and the backslash, and a mark after じ joins nothing.
+        {BOTH("ヲ"), BOTH("え"), 0, false},
+        {BOTH("ガ"), BOTH("じﾞ"), 0, false},
+        {BOTH("ﾞ"), BOTH("じﾞ"), 0, true},
+        {BOTH("\\"), BOTH("ソ"), 0, false},
+    };
+    for (const KanaCase& c : cases) {
+        std::string_view text(c.text);
+        std::u16string_view wide(c.wideText);
+        if (c.budget) text = text.substr(0, c.budget), wide = wide.substr(0, c.budget);
+        std::vector<char> exact(text.begin(), text.end());  // a read past its end is caught
+        EXPECT_EQ(MatchesBytes(Query(c.field), std::string_view(exact.data(), exact.size())),
+                  c.matches)
+            << c.field << " in " << c.text;
+        EXPECT_EQ(MatchesWide(BuildSearchQuery("", c.wideField, false), wide), c.matches)
+            << c.field << " in " << c.text << " (UTF-16)";
+    }
+}
+
+// A repetitive text and a word that almost matches everywhere: every character is read a few
+// times at most, not once per character of the word.
+TEST(SearchMatcher, ReadsARepetitiveTextAFewTimesAtMost) {
+    const std::string field = std::string(255, 'a') + "b";
+    const std::string text(1 << 20, 'A');
+    size_t reads = 0;
+    EXPECT_FALSE(MatchesBytes(Query(field), text, &reads));
+    EXPECT_LE(reads, 3 * text.size());
 }
 
 TEST(SearchMatcher, EmptyFieldMatchesEverything) {
@@ -88,11 +156,18 @@ TEST(SearchMatcher, ExactTextsMatchInUtf16) {
     EXPECT_FALSE(MatchesWide(query, u"un caf\x00E9"));
     // A field the code page cannot hold matches no Shift-JIS text, not even through its '?'.
     EXPECT_FALSE(MatchesBytes(query, "caf? ?"));
+    // So does a field whose conversion to the code page failed.
+    EXPECT_FALSE(MatchesBytes(BuildSearchQuery("", u"abc", true), "abc"));
     // Neither end of a word falls inside a surrogate pair.
     std::u16string smile = u"x\xD83D\xDE00y";  // a face outside the BMP
     EXPECT_FALSE(MatchesWide(BuildSearchQuery("", smile.substr(2, 1), false), smile));
     EXPECT_FALSE(MatchesWide(BuildSearchQuery("", smile.substr(0, 2), false), smile));
     EXPECT_TRUE(MatchesWide(BuildSearchQuery("", smile.substr(1, 2), false), smile));
+}
+
+std::string TextOf(const TextStore& store, const SearchRow& row) {
+    std::shared_ptr<const TextEntry> entry = LiveEntry(store, row.entry);
+    return entry ? std::string(row.registered ? "*" : "") + entry->text : "<gone>";
 }
 
 TEST(SearchRows, RegisteredFirstThenHistoryNewestFirstAsTheMenuShowsIt) {
@@ -101,18 +176,17 @@ TEST(SearchRows, RegisteredFirstThenHistoryNewestFirstAsTheMenuShowsIt) {
     registerText(*store, "r2");
     registerText(*store, "r1");
     std::vector<std::string> texts;
-    for (const SearchRow& row : AllSearchRows(*store, 2))
-        texts.push_back(std::string(row.registered ? "*" : "") + textOfId(*store, row.id));
+    for (const SearchRow& row : AllSearchRows(*store, 2)) texts.push_back(TextOf(*store, row));
     EXPECT_EQ(texts, (std::vector<std::string>{"*r1", "*r2", "h1", "h2"}));
 
     std::vector<SearchRow> all = AllSearchRows(*store, 100);
     std::vector<SearchRow> found = MatchingRows(*store, all, Query("H"));
     ASSERT_EQ(found.size(), 3u);
-    EXPECT_STREQ(textOfId(*store, found[0].id), "h1");
-    // A row whose text went meanwhile matches nothing and breaks nothing.
+    EXPECT_EQ(TextOf(*store, found[0]), "h1");
+    // A row whose text went meanwhile is matched no more and breaks nothing.
     clearHistory(*store);
-    EXPECT_TRUE(MatchingRows(*store, all, Query("")).size() == 2u);
-    EXPECT_FALSE(RowMatches(*store, all.back().id, Query("")));
+    EXPECT_EQ(MatchingRows(*store, all, Query("")).size(), 2u);
+    EXPECT_EQ(TextOf(*store, all.back()), "<gone>");
     destroyTextStore(store);
 }
 
@@ -122,22 +196,31 @@ TEST(SearchRows, AnExactTextMatchesInItsExactForm) {
     addText(*store, ListKind::History, "caf? ok",
             std::make_shared<const std::u16string>(u"caf\x00E9 ok"));
     addText(*store, ListKind::History, "caf? ok, in bytes");
-    int exact = idAt(*store, ListKind::History, 1), bytes = idAt(*store, ListKind::History, 0);
+    const TextEntry& exact = *store->history.chain[0];
+    const TextEntry& bytes = *store->history.chain[1];
     SearchQuery accented = BuildSearchQuery("CAF?", u"CAF\x00E9", false);
-    EXPECT_TRUE(RowMatches(*store, exact, accented));
-    EXPECT_FALSE(RowMatches(*store, bytes, accented));
+    EXPECT_TRUE(EntryMatches(exact, accented));
+    EXPECT_FALSE(EntryMatches(bytes, accented));
     SearchQuery question = BuildSearchQuery("caf?", u"caf?", true);
-    EXPECT_FALSE(RowMatches(*store, exact, question));
-    EXPECT_TRUE(RowMatches(*store, bytes, question));
-    EXPECT_TRUE(RowMatches(*store, exact, BuildSearchQuery("ＯＫ", u"ＯＫ", true)));
+    EXPECT_FALSE(EntryMatches(exact, question));
+    EXPECT_TRUE(EntryMatches(bytes, question));
+    EXPECT_TRUE(EntryMatches(exact, BuildSearchQuery("ＯＫ", u"ＯＫ", true)));
     destroyTextStore(store);
 }
 
-TEST(SearchRows, WideDisplayStringDropsControlsAndKeepsPairsWhole) {
+// Every cut of a row or the preview ends on a character boundary.
+TEST(SearchRows, RowAndPreviewCutsKeepCharactersWhole) {
     EXPECT_EQ(WideDisplayString(u"a\r\nb\tc"), u"abc");
     std::u16string longText(255, u'x');
     EXPECT_EQ(WideDisplayString(longText + u"yz"), longText + u"y");
     EXPECT_EQ(WideDisplayString(longText + u"\xD83D\xDE00"), longText);
+    EXPECT_EQ(RowWide(u"ab\xD83D\xDE00", 3), u"ab");
+    EXPECT_EQ(RowBytes("ab\r\n表", 3), "ab");
+    std::string preview(kPreviewBytes - 1, 'x');
+    EXPECT_EQ(PreviewCutLength(preview + "表"), kPreviewBytes - 1);
+    EXPECT_EQ(PreviewCutLength(preview + "x表"), kPreviewBytes);
+    EXPECT_EQ(PreviewCutLength(std::u16string(kPreviewBytes / 2 - 1, u'x') + u"\xD83D\xDE00"),
+              kPreviewBytes / 2 - 1);
 }
 
 TEST(SearchKeys, HighlightMovesWithinTheRows) {

@@ -39,7 +39,7 @@ std::vector<HWND> ThreadDialogs() {
 // Runs the about box; inspect sees it from inside its modal loop, then it is cancelled. A
 // second box (a fault) is closed by the fallback timer so the test cannot hang.
 std::function<void(HWND)> g_inspect;
-void RunAboutBox(const char* url, std::function<void(HWND)> inspect) {
+void RunAboutBox(const char16_t* url, std::function<void(HWND)> inspect) {
     g_inspect = std::move(inspect);
     UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR id, DWORD) {
         std::vector<HWND> dialogs = ThreadDialogs();
@@ -68,14 +68,16 @@ int TextWidth(HWND item) {
 }
 
 TEST(AboutBox, ShowsVersionTextsAndFitsTheWidestLine) {
-    const char* url = "https://c-seed-6edc21d3.example/quillmate/docs/a-rather-long-support-page";
+    const std::string shown = "https://c-seed-6edc21d3.example/quillmate/docs/a-rather-long-support-page";
+    const std::u16string wide(shown.begin(), shown.end());
+    const char16_t* url = wide.c_str();
     bool inspected = false;
     RunAboutBox(url, [&](HWND dialog) {
         inspected = true;
         EXPECT_EQ(CopyWindowText(dialog), "Quillmate について");
         EXPECT_EQ(ItemText(dialog, IDC_ABOUT_NAME),
                   std::string("Quillmate ver. ") + QM_VERSION_TEXT);
-        EXPECT_EQ(ItemText(dialog, IDC_ABOUT_LINK), url);
+        EXPECT_EQ(ItemText(dialog, IDC_ABOUT_LINK), shown);
 
         // The link is the widest line: it ends 7 dialog units before the client edge.
         HWND link = GetDlgItem(dialog, IDC_ABOUT_LINK);
@@ -106,7 +108,7 @@ TEST(AboutBox, PlantedResourceMeterBesideTheExecutableIsNotLoaded) {
     ASSERT_FALSE(planted.empty());
     SetCurrentDirectoryA(planted.substr(0, planted.rfind('\\')).c_str());
     std::string resources = "unread";
-    RunAboutBox("x", [&](HWND dialog) { resources = ItemText(dialog, IDC_ABOUT_RESOURCES); });
+    RunAboutBox(u"x", [&](HWND dialog) { resources = ItemText(dialog, IDC_ABOUT_RESOURCES); });
     EXPECT_FALSE(testenv::PlantedLibraryWasLoaded());
     EXPECT_EQ(resources, "");  // the system folder has no resource meter under Wine
     DeleteFileA(planted.c_str());

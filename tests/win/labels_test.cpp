@@ -118,7 +118,7 @@ TEST_F(Labels, EveryDialogShowsEveryLabelWhole) {
         {"テキストの編集", [&] { ShowEditPad(owner, "x"); }},
         {"共有フォルダの設定", [&] { ShowSharedFolderDialog(owner, settings.shared); }},
         {"Quillmate について",
-         [&] { ShowAboutBox(owner, "https://quillmate.example/support/index.html"); }},
+         [&] { ShowAboutBox(owner, u"https://quillmate.example/support/index.html"); }},
     };
     for (const auto& d : dialogs) {
         // The labels are measured from inside the dialog's loop; then it is cancelled.

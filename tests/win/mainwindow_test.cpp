@@ -24,6 +24,7 @@
 #include "support/dialogdriver.h"
 #include "support/testenv.h"
 #include "TOOLS/toolsys.h"
+#include "TOOLS/toolwind.h"
 
 namespace {
 
@@ -548,6 +549,26 @@ TEST_F(MainWindowTest, PadRegistrationKeepsTheExactFormOfAnUnchangedText) {
     EXPECT_EQ(*kept, exact);
     EXPECT_EQ(registerThroughPad(AnsiFromWide(exact) + "!"), nullptr);
     SetEditPadTestHook(nullptr);
+}
+
+// The about box links to the support page beside the executable, else to the README there.
+TEST_F(MainWindowTest, TheAboutLinkIsTheSupportPageBesideTheExeElseTheReadme) {
+    Start();
+    auto link = [this] {
+        std::string shown;
+        testenv::DriveModal([this] { return SendMessageA(window_, WM_COMMAND, IDM_ABOUT, 0); },
+                            {[&shown] {
+                                HWND box = testenv::FindDialog("Quillmate について");
+                                if (!box) return false;
+                                shown = CopyWindowText(GetDlgItem(box, IDC_ABOUT_LINK));
+                                testenv::ClickButton(box, IDOK);
+                                return true;
+                            }});
+        return shown;
+    };
+    EXPECT_EQ(link(), folder_.file("README.md"));
+    ASSERT_TRUE(testenv::WriteFileBytes(folder_.file("support.md"), "# support\n"));
+    EXPECT_EQ(link(), folder_.file("support.md"));
 }
 
 }  // namespace

@@ -285,6 +285,33 @@ TEST_F(SearchWindowTest, ARowWhoseTextWentIsNeitherDrawnNorChosen) {
     EXPECT_EQ(Text(IDC_SEARCH_PREVIEW), "stays");
 }
 
+// Copies while the window is open: it is matched again at once, the highlight stays on its text
+// while that is listed, and Enter gives the text the preview shows, never the newer copy that
+// took over its id.
+TEST_F(SearchWindowTest, EnterGivesTheTextShownWhileTheHistoryChanges) {
+    settings_.history.historyCount = 3;
+    for (const char* text : {"oldest", "middle", "newest"}) recordHistoryText(Store(), 3, text);
+    Open();
+    Press(VK_END, {VK_CONTROL});
+    ASSERT_EQ(Text(IDC_SEARCH_PREVIEW), "oldest");
+    const int id = idAt(Store(), ListKind::History, 2);
+    recordHistoryText(Store(), 3, "copy-1");  // "oldest" goes: the row at its place instead
+    PumpMessages(20);
+    EXPECT_EQ(Text(IDC_SEARCH_PREVIEW), "middle");
+    Press(VK_UP);
+    ASSERT_EQ(Text(IDC_SEARCH_PREVIEW), "newest");
+    recordHistoryText(Store(), 3, "copy-2");
+    ASSERT_STREQ(textOfId(Store(), id), "copy-2");  // the id of "oldest" was taken over
+    PumpMessages(20);
+    EXPECT_EQ(Highlight(), 2);
+    EXPECT_EQ(Text(IDC_SEARCH_STATUS), "3 / 3 件");
+    const std::string shown = Text(IDC_SEARCH_PREVIEW);
+    EXPECT_EQ(shown, "newest");
+    Press(VK_RETURN);
+    EXPECT_EQ(Window(), nullptr);
+    EXPECT_EQ(Clipboard(), shown);
+}
+
 // Quitting with the window open closes it first; its size is remembered, the history kept.
 TEST_F(SearchWindowTest, QuitClosesTheWindowAndKeepsItsPlacementAndTheHistory) {
     History({"kept across the quit"});

@@ -237,6 +237,31 @@ void AppendUtf8(std::string& out, unsigned long code) {
     }
 }
 
+// Decodes text into out, lone surrogates in their three-byte form included. A sequence that is
+// no UTF-8 becomes U+FFFD when replaceBad, else ends the decoding with false.
+bool DecodeUtf8Into(std::string_view text, std::u16string& out, bool replaceBad) {
+    out.clear();
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        size_t n = Utf8SequenceLength(static_cast<unsigned char>(text[at]));
+        long code = DecodeUtf8At(text, at, n, true);
+        if (code < 0) {
+            if (!replaceBad) return false;
+            out += u'\uFFFD';
+            ++at;
+            continue;
+        }
+        if (code >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(code);
+        }
+        at += n;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::u16string MakeWideSiblingPath(std::u16string_view modulePath, const char* ext) {
@@ -263,24 +288,12 @@ std::u16string JoinWidePath(std::u16string_view folder, const char* component) {
 
 std::u16string WideFromUtf8(std::string_view text) {
     std::u16string out;
-    out.reserve(text.size());
-    for (size_t at = 0; at < text.size();) {
-        size_t n = Utf8SequenceLength(static_cast<unsigned char>(text[at]));
-        long code = DecodeUtf8At(text, at, n, true);
-        if (code < 0) {
-            out += u'\uFFFD';
-            ++at;
-            continue;
-        }
-        if (code >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(code);
-        }
-        at += n;
-    }
+    DecodeUtf8Into(text, out, true);
     return out;
+}
+
+bool WideFromExactUtf8(std::string_view text, std::u16string& out) {
+    return DecodeUtf8Into(text, out, false);
 }
 
 std::string Utf8FromWide(std::u16string_view text) {

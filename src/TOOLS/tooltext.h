@@ -86,6 +86,9 @@ std::u16string JoinWidePath(std::u16string_view folder, const char* component);
 // UTF-8 and UTF-16 without the system: a byte sequence that is no UTF-8 becomes U+FFFD, and a
 // lone surrogate its three-byte form (so any UTF-16 text comes back unchanged).
 std::u16string WideFromUtf8(std::string_view text);
+// The same, but false (out unspecified) for bytes that are no such UTF-8, lone surrogates in
+// their three-byte form allowed.
+bool WideFromExactUtf8(std::string_view text, std::u16string& out);
 std::string Utf8FromWide(std::u16string_view text);
 // Whether text is UTF-8 as the standard has it: no overlong form, no surrogate, nothing past
 // U+10FFFF, no cut sequence.

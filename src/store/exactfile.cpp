@@ -7,6 +7,8 @@
 #include <new>
 #include <unordered_map>
 
+#include "TOOLS/tooltext.h"
+
 namespace {
 
 // The file header and each record start with a marker: a byte run the check sums then vouch
@@ -48,83 +50,14 @@ uint64_t GetU64(const char* p) {
     return GetU32(p) | (uint64_t{GetU32(p + 4)} << 32);
 }
 
-bool IsHighSurrogate(uint32_t u) {
-    return u >= 0xD800 && u <= 0xDBFF;
-}
-bool IsLowSurrogate(uint32_t u) {
-    return u >= 0xDC00 && u <= 0xDFFF;
-}
-
-// A code point of up to four UTF-8 bytes at text[at]; 0 bytes taken when they are no such.
-size_t DecodeUtf8(std::string_view text, size_t at, uint32_t& point) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    const unsigned char lead = byte(0);
-    size_t length;
-    uint32_t minimum;
-    if (lead < 0x80) {
-        point = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, minimum = 0x80, point = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, minimum = 0x800, point = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, minimum = 0x10000, point = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (text.size() - at < length) return 0;
-    for (size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) return 0;
-        point = (point << 6) | (byte(i) & 0x3F);
-    }
-    return point >= minimum && point <= 0x10FFFF ? length : 0;
-}
-
-void PutUtf8(std::string& out, uint32_t u) {
-    if (u < 0x80) {
-        out.push_back(static_cast<char>(u));
-        return;
-    }
-    // Lead byte, then six bits per continuation byte, highest first.
-    const int continuations = u < 0x800 ? 1 : u < 0x10000 ? 2 : 3;
-    static constexpr unsigned char kLeadBits[] = {0, 0xC0, 0xE0, 0xF0};
-    out.push_back(static_cast<char>(kLeadBits[continuations] | (u >> (6 * continuations))));
-    for (int shift = 6 * (continuations - 1); shift >= 0; shift -= 6)
-        out.push_back(static_cast<char>(0x80 | ((u >> shift) & 0x3F)));
-}
-
 }  // namespace
 
 std::string utf8FromUtf16(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 3);
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t u = text[i];
-        if (IsHighSurrogate(u) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
-            u = 0x10000 + ((u - 0xD800) << 10) + (text[++i] - 0xDC00u);
-        PutUtf8(out, u);
-    }
-    return out;
+    return tooltext::Utf8FromWide(text);
 }
 
 bool utf16FromUtf8(std::string_view text, std::u16string& out) {
-    out.clear();
-    out.reserve(text.size());
-    for (size_t at = 0; at < text.size();) {
-        uint32_t point = 0;
-        size_t taken = DecodeUtf8(text, at, point);
-        if (taken == 0) return false;
-        at += taken;
-        if (point < 0x10000) {
-            out.push_back(static_cast<char16_t>(point));
-            continue;
-        }
-        point -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (point >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (point & 0x3FF)));
-    }
-    return true;
+    return tooltext::WideFromExactUtf8(text, out);
 }
 
 uint32_t crc32Of(uint32_t crc, std::string_view bytes) {

@@ -199,15 +199,10 @@ void ClearHistoryCommand(HWND window) {
 // The pad's modal loop may outlast the store (a quit meanwhile): it is looked up afterwards.
 // A text that cannot be stored (every text id taken) is told, not silently dropped.
 void RegisterTextCommand(HWND window) {
-    // The pad opens with the clipboard's text in code-page bytes: registered unchanged, it keeps
-    // its exact form.
-    ClipboardText clip = ReadClipboardText(window);
-    std::optional<std::string> text = ShowEditPad(window, nullptr);
+    std::optional<TextRow> row = ShowEditPad(window, nullptr);
     TextStore* store = GetTextStore(window);
-    if (!text || !store) return;
-    bool unchanged = !clip.bytes.empty() && *text == clip.bytes.data();
-    if (!registerText(*store, text->c_str(), unchanged ? clip.exact : nullptr))
-        TellTextNotRegistered(window);
+    if (!row || !store) return;
+    if (!registerText(*store, row->text.c_str(), row->exact)) TellTextNotRegistered(window);
 }
 
 // On OK the registered texts were replaced: write their file (the store looked up afresh).

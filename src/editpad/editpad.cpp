@@ -30,10 +30,13 @@ constexpr char kFileFilter[] =
 
 // One open pad; lives inside ShowEditPad for the call.
 struct EditPadInfo {
-    const char* text;    // the initial text, or null for the clipboard's
-    std::string result;  // the confirmed text
+    TextRow start;         // the text the pad starts with, in its form
+    std::u16string shown;  // what the edit control held at the start
+    TextRow result;        // the confirmed text
     LayoutState layout;
 };
+
+constexpr CodePage kProgramCodePage = {AnsiFromWide, WideFromAnsi};
 
 EditPadAnswer g_testAnswer;
 
@@ -68,16 +71,23 @@ void InsertTopmostItem(HWND dialog) {
                 IDM_ALWAYS_ON_TOP, WideChars(WideFromAnsi("常に最前面に表示(&T)")));
 }
 
-void SetStartText(HWND dialog, const char* text) {
-    if (text) {
-        SetWindowTextSjis(GetEdit(dialog), text);
-        return;
-    }
-    ClipboardText clip = ReadClipboardText(dialog);
-    if (clip.exact)
-        SetWindowTextW(GetEdit(dialog), WideChars(*clip.exact));
-    else if (!clip.bytes.empty())
-        SetWindowTextSjis(GetEdit(dialog), clip.bytes.data());
+// The given text, else the clipboard's, with its exact form.
+TextRow StartRow(HWND owner, const TextRow* initial) {
+    if (initial) return *initial;
+    ClipboardText clip = ReadClipboardText(owner);
+    if (clip.bytes.empty()) return TextRow{};
+    return TextRow{clip.bytes.data(), clip.exact};
+}
+
+std::u16string ShownText(const TextRow& row) {
+    return row.exact ? *row.exact : WideFromAnsi(row.text);
+}
+
+// What the control holds is read back: a text left as the control shows it is unchanged.
+void SetStartText(HWND dialog, EditPadInfo& info) {
+    HWND edit = GetEdit(dialog);
+    SetWindowTextW(edit, WideChars(ShownText(info.start)));
+    info.shown = CopyWindowWideText(edit);
 }
 
 void EnableItem(HMENU menu, UINT id, bool enabled) {
@@ -145,7 +155,12 @@ BOOL OnInitDialog(HWND dialog, EditPadInfo* info) {
     SetDialogIcons(dialog);
     RecordDialogLayout(dialog, info->layout);
     SendMessageA(GetEdit(dialog), EM_LIMITTEXT, 0xFFFF, 0);
-    SetStartText(dialog, info->text);
+    try {
+        SetStartText(dialog, *info);
+    } catch (const std::bad_alloc&) {
+        info->start = TextRow{};  // opens empty
+        SetWindowTextW(GetEdit(dialog), L"");
+    }
     InsertTopmostItem(dialog);
     RestoreDialogPlacement(dialog, kPlacementSection, DialogPlacement{false, false, 640, 480},
                            info->layout);
@@ -181,7 +196,8 @@ BOOL OnInitMenuPopup(HWND dialog) {
 void OnOk(HWND dialog) {
     EditPadInfo* info = GetInfo(dialog);
     try {
-        info->result = CopyWindowText(GetEdit(dialog));
+        info->result = ConfirmedTextRow(info->start, info->shown,
+                                        CopyWindowWideText(GetEdit(dialog)), kProgramCodePage);
     } catch (const std::bad_alloc&) {
         return;  // stays open: the text is still in the control
     }
@@ -249,9 +265,13 @@ INT_PTR CALLBACK EditPadProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     return FALSE;
 }
 
-std::optional<std::string> RunEditPad(HWND owner, const char* initialText) {
-    if (g_testAnswer) return g_testAnswer(owner, initialText);
-    EditPadInfo info = {initialText, std::string(), LayoutState{}};
+std::optional<TextRow> RunEditPad(HWND owner, const TextRow* initial) {
+    EditPadInfo info = {StartRow(owner, initial), std::u16string(), TextRow{}, LayoutState{}};
+    if (g_testAnswer) {
+        std::optional<std::u16string> answer = g_testAnswer(owner, initial);
+        if (!answer) return std::nullopt;
+        return ConfirmedTextRow(info.start, ShownText(info.start), *answer, kProgramCodePage);
+    }
     INT_PTR ended = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_EDIT_PAD),
                                     owner, EditPadProc, reinterpret_cast<LPARAM>(&info));
     if (ended == -1) Trace("edit pad: DialogBoxParamW failed (error %lu)\r\n", GetLastError());
@@ -261,10 +281,15 @@ std::optional<std::string> RunEditPad(HWND owner, const char* initialText) {
 
 }  // namespace
 
-std::optional<std::string> ShowEditPad(HWND owner, const char* initialText) {
+std::optional<TextRow> ShowEditPad(HWND owner, const TextRow* initial) {
     if (GetPropA(owner, PROP_DIALOG)) return std::nullopt;
     SetPropA(owner, PROP_DIALOG, owner);
-    std::optional<std::string> text = RunEditPad(owner, initialText);
+    std::optional<TextRow> text;
+    try {
+        text = RunEditPad(owner, initial);
+    } catch (const std::bad_alloc&) {
+        text = std::nullopt;  // no memory for the start text: as a cancel
+    }
     SetPropA(owner, PROP_DIALOG, nullptr);
     return text;
 }

@@ -24,8 +24,8 @@ WNDPROC OwnProc(HWND list) {
 
 LRESULT CallOwn(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC own = OwnProc(list);
-    return own ? CallWindowProcA(own, list, message, wParam, lParam)
-               : DefWindowProcA(list, message, wParam, lParam);
+    return own ? CallWindowProcW(own, list, message, wParam, lParam)
+               : DefWindowProcW(list, message, wParam, lParam);
 }
 
 void ResetDragInfo(DragInfo& info) {
@@ -41,7 +41,7 @@ bool IsDragging(HWND list, const DragInfo* info) {
 }
 
 LRESULT Notify(HWND list, DDLBNOTIFY& record) {
-    return SendMessageA(GetParent(list), WM_NOTIFY, record.hdr.idFrom,
+    return SendMessageW(GetParent(list), WM_NOTIFY, record.hdr.idFrom,
                         reinterpret_cast<LPARAM>(&record));
 }
 
@@ -288,9 +288,9 @@ LRESULT OnDestroy(HWND list, WPARAM wParam, LPARAM lParam) {
     NotifySimple(list, DDLBN_DESTROY);
     delete static_cast<DragInfo*>(RemovePropA(list, DDLBPROP_DRAGINFO));
     WNDPROC own = reinterpret_cast<WNDPROC>(RemovePropA(list, DDLBPROP_ORIGINALPROC));
-    if (!own) return DefWindowProcA(list, WM_DESTROY, wParam, lParam);
-    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
-    return CallWindowProcA(own, list, WM_DESTROY, wParam, lParam);
+    if (!own) return DefWindowProcW(list, WM_DESTROY, wParam, lParam);
+    SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    return CallWindowProcW(own, list, WM_DESTROY, wParam, lParam);
 }
 
 LRESULT CALLBACK DragListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -346,10 +346,11 @@ bool MakeDragListBox(HWND list) {
     if (!info) return false;
     ResetDragInfo(*info);
     // The properties come first: the new procedure may be called as soon as it is in place.
-    LONG_PTR own = GetWindowLongPtrA(list, GWLP_WNDPROC);
+    // Installed as a Unicode procedure, so the items' texts pass it unconverted.
+    LONG_PTR own = GetWindowLongPtrW(list, GWLP_WNDPROC);
     if (!own || !SetPropA(list, DDLBPROP_ORIGINALPROC, reinterpret_cast<HANDLE>(own)) ||
         !SetPropA(list, DDLBPROP_DRAGINFO, info) ||
-        !SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DragListProc))) {
+        !SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DragListProc))) {
         RemovePropA(list, DDLBPROP_ORIGINALPROC);
         RemovePropA(list, DDLBPROP_DRAGINFO);
         delete info;

@@ -27,6 +27,17 @@ std::string RegisteredTextDisplayString(const char* text) {
     return kept;
 }
 
+std::u16string WideDisplayString(std::u16string_view text) {
+    std::u16string shown;
+    for (char16_t c : text) {
+        if (c < 0x20 || c == 0x7F) continue;
+        shown.push_back(c);
+        if (shown.size() > kDisplayMax) break;  // one more, to see whether the cut splits a pair
+    }
+    shown.resize(tooltext::WideCutLength(shown.data(), shown.size(), kDisplayMax));
+    return shown;
+}
+
 RegisteredTextButtons RegisteredTextButtonStates(int count) {
     return RegisteredTextButtons{count < kMaxRegisteredItems, count > 0, count > 0};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The list never offers to add beyond this many items.
 constexpr int kMaxRegisteredItems = 4095;
@@ -10,6 +11,9 @@ constexpr int kMaxRegisteredItems = 4095;
 // What a list item shows of its full text: control bytes dropped, at most 256 bytes, one fewer
 // when the 256th would be the lead byte of a double-byte character; no marker is added.
 std::string RegisteredTextDisplayString(const char* text);
+// What a list item (and a row of the history search) shows of an exact text: control characters
+// dropped, at most 256 code units, one fewer rather than split a surrogate pair.
+std::u16string WideDisplayString(std::u16string_view text);
 
 struct RegisteredTextButtons {
     bool add;

@@ -73,7 +73,9 @@ TextRow* CopyRow(const TextRow& row) {
 int InsertItem(HWND list, int index, const TextRow& row) {
     TextRow* copy = CopyRow(row);
     if (!copy) return -1;
-    std::u16string display = WideFromAnsi(RegisteredTextDisplayString(copy->text.c_str()));
+    std::u16string display = copy->exact
+                                 ? WideDisplayString(*copy->exact)
+                                 : WideFromAnsi(RegisteredTextDisplayString(copy->text.c_str()));
     LRESULT at =
         SendMessageW(list, LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(display.c_str()));
     if (at >= 0 &&
@@ -109,9 +111,9 @@ void UpdateButtons(HWND dialog) {
 }
 
 // The edit pad over the hidden dialog; nothing when the user cancelled.
-std::optional<std::string> EditThroughPad(HWND dialog, const char* initialText) {
+std::optional<TextRow> EditThroughPad(HWND dialog, const TextRow* initial) {
     ShowWindow(dialog, SW_HIDE);
-    std::optional<std::string> text = ShowEditPad(dialog, initialText);
+    std::optional<TextRow> text = ShowEditPad(dialog, initial);
     ShowWindow(dialog, SW_SHOW);
     return text;
 }
@@ -119,8 +121,8 @@ std::optional<std::string> EditThroughPad(HWND dialog, const char* initialText) 
 void OnAdd(HWND dialog) {
     HWND list = List(dialog);
     if (!RegisteredTextButtonStates(ItemCount(list)).add) return;
-    std::optional<std::string> text = EditThroughPad(dialog, nullptr);
-    if (!text || InsertItem(list, 0, TextRow{*text, nullptr}) < 0) return;
+    std::optional<TextRow> row = EditThroughPad(dialog, nullptr);
+    if (!row || InsertItem(list, 0, *row) < 0) return;
     SendMessageA(list, LB_SETCURSEL, 0, 0);
     UpdateButtons(dialog);
 }
@@ -131,12 +133,10 @@ void OnEdit(HWND dialog) {
     if (index < 0) return;
     const TextRow* current = ItemRow(list, index);
     TextRow before = current ? *current : TextRow{};
-    std::optional<std::string> text = EditThroughPad(dialog, before.text.c_str());
-    if (!text) return;
-    // A text left as it was keeps its exact form. The new item goes in first, so a failure
-    // keeps the old one.
-    if (InsertItem(list, index, TextRow{*text, *text == before.text ? before.exact : nullptr}) < 0)
-        return;
+    // The pad gives a text left as it was back in its own form.
+    std::optional<TextRow> row = EditThroughPad(dialog, &before);
+    // The new item goes in first, so a failure keeps the old one.
+    if (!row || InsertItem(list, index, *row) < 0) return;
     DeleteItem(list, index + 1);
     SendMessageA(list, LB_SETCURSEL, index, 0);
     UpdateButtons(dialog);

@@ -490,18 +490,6 @@ int FindRow(const std::vector<SearchRow>& rows, const TextEntry& entry, bool reg
     return -1;
 }
 
-std::u16string WideDisplayString(std::u16string_view text) {
-    constexpr size_t kMax = 256;
-    std::u16string shown;
-    for (char16_t c : text) {
-        if (c < 0x20 || c == 0x7F) continue;
-        shown.push_back(c);
-        if (shown.size() > kMax) break;  // one more, to see whether the cut splits a pair
-    }
-    shown.resize(tooltext::WideCutLength(shown.data(), shown.size(), kMax));
-    return shown;
-}
-
 size_t RowVisibleUnits(int rowWidth, int averageCharWidth) {
     int average = averageCharWidth > 0 ? averageCharWidth : 4;
     return static_cast<size_t>(3 * std::max(rowWidth, 0) / average + 8);

@@ -93,11 +93,6 @@ std::vector<SearchRow> MatchingRows(const TextStore& store, const std::vector<Se
 // The row holding the same text as entry (its bytes and exact form), in the same section; -1.
 int FindRow(const std::vector<SearchRow>& rows, const TextEntry& entry, bool registered);
 
-// What a row shows of an exact text: control characters dropped, at most 256 code units, one
-// fewer rather than split a surrogate pair. (A Shift-JIS text shows as the registered-text
-// dialog shows its items.)
-std::u16string WideDisplayString(std::u16string_view text);
-
 // How many bytes or code units a row of that width can show even in its narrowest characters:
 // what lies beyond is cut off before drawing, since measuring it for the ellipsis costs time.
 size_t RowVisibleUnits(int rowWidth, int averageCharWidth);

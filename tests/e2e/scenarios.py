@@ -237,6 +237,26 @@ def register_through_the_edit_pad(q):
 
 
 @scenario
+def pad_text_outside_the_code_page_comes_back_exactly(q):
+    q.start_empty()
+    check(q.command(40031), "command 40031 posted")
+    check_equal(q.driver("wait-dialog", "テキストの編集", "30000").returncode, 0, "the pad opened")
+    text = "café 😀"
+    units = text.encode("utf-16-le")
+    typed = ["%04X" % int.from_bytes(units[i:i + 2], "little") for i in range(0, len(units), 2)]
+    check_equal(q.dialog("post-chars", "テキストの編集", 1014, *typed).returncode, 0, "typed")
+    check_equal(q.driver("dialog-command", "テキストの編集", "1").returncode, 0, "OK posted")
+    check(wait_until(lambda: os.path.exists(q.path("quillmate.usu"))), "exact form written")
+    q.driver("icon-click", "left")
+    time.sleep(1.0)
+    q.driver("keys", "down,return")  # the registered text
+    wanted = text.encode("utf-8")
+    check_equal(wait_until(lambda: clipboard_text() == wanted, 5) and clipboard_text(), wanted,
+                "the registered text chosen from the text menu")
+    check_equal(q.quit(), 0, "exit code")
+
+
+@scenario
 def burst_of_copies(q):
     """Copies back to back, each as soon as the previous one is recorded: the pace is the X
     bridge's own, so the check never depends on scheduling luck. Fixed fast gaps, where the

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "regedit/regeditrules.h"
 #include "store/textstore.h"
 
 namespace {

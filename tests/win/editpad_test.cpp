@@ -84,7 +84,8 @@ protected:
         g_later.clear();
     }
 
-    // Opens the real pad; action runs with the pad once it is up, and must end it.
+    // Opens the real pad; action runs with the pad once it is up, and must end it. The result's
+    // code-page bytes.
     std::optional<std::string> Open(const char* initialText, std::function<void(HWND)> action) {
         padSeen = false;
         RunLater(100, [this, action] {
@@ -92,7 +93,9 @@ protected:
             padSeen = pad != nullptr;
             if (pad) action(pad);
         });
-        return ShowEditPad(owner, initialText);
+        TextRow initial{initialText ? initialText : "", nullptr};
+        std::optional<TextRow> row = ShowEditPad(owner, initialText ? &initial : nullptr);
+        return row ? std::optional<std::string>(row->text) : std::nullopt;
     }
 
     testenv::TempModuleFolder folder;
@@ -131,17 +134,18 @@ Shown OpenMenus(HWND pad) {
 TEST_F(EditPad, SetDialogPropertyRefusesAtOnceAndTheHookRunsUnderTheRule) {
     int calls = 0;
     HANDLE duringCall = nullptr;
-    SetEditPadTestHook([&](HWND hookOwner, const char* text) -> std::optional<std::string> {
+    SetEditPadTestHook([&](HWND hookOwner, const TextRow* text) -> std::optional<std::u16string> {
         ++calls;
         duringCall = GetPropA(hookOwner, PROP_DIALOG);
-        return std::string(text) + "!";
+        return WideFromAnsi(text->text) + u"!";
     });
+    const TextRow x{"x", nullptr};
     SetPropA(owner, PROP_DIALOG, owner);
-    EXPECT_FALSE(ShowEditPad(owner, "x").has_value());
+    EXPECT_FALSE(ShowEditPad(owner, &x).has_value());
     EXPECT_EQ(calls, 0);
     SetPropA(owner, PROP_DIALOG, nullptr);
 
-    EXPECT_EQ(ShowEditPad(owner, "x").value_or("(none)"), "x!");
+    EXPECT_EQ(ShowEditPad(owner, &x).value_or(TextRow{"(none)", nullptr}).text, "x!");
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(duringCall, owner);
     EXPECT_EQ(GetPropA(owner, PROP_DIALOG), nullptr);
@@ -329,6 +333,20 @@ TEST_F(PadFiles, SavingWritesExactlyTheTextAndReplacesAnOldFile) {
         EXPECT_EQ(testenv::ReadFileBytes(folder.file(name)), "一行目\r\nsecond");
     }
     EXPECT_EQ(Names(), (std::vector<std::string>{"new.txt", "no extension", "old.txt"}));
+}
+
+// A text Shift-JIS cannot hold whole is written only once the user has agreed to the loss.
+TEST_F(PadFiles, ALossySaveAsksFirstAndItsCancelWritesNothing) {
+    SetWindowTextW(edit, L"caf\u00E9");
+    const std::u16string path = testenv::WidePath(folder.file("out.txt").c_str());
+    for (int answer : {IDCANCEL, IDOK}) {
+        std::string asked;
+        AnswerBoxLater("テキストをファイルへ出力", answer, &asked);
+        EXPECT_EQ(SaveEditTextTo(nullptr, edit, path.c_str()), answer == IDOK) << answer;
+        EXPECT_NE(asked.find("Shift-JIS"), std::string::npos) << asked;
+        EXPECT_EQ(Names().size(), answer == IDOK ? 1u : 0u) << answer;
+    }
+    EXPECT_EQ(testenv::ReadFileBytes(folder.file("out.txt")), AnsiFromWide(u"caf\u00E9"));
 }
 
 TEST_F(PadFiles, AFailedSaveIsToldAndLeavesNoPartialFile) {

@@ -115,7 +115,7 @@ TEST_F(Labels, EveryDialogShowsEveryLabelWhole) {
         {"設定の変更", [&] { ShowSettingsDialog(owner, settings); }},
         {"ホットキーの設定", [&] { ShowHotkeyDialog(owner, settings.hotkeys); }},
         {"登録テキストの編集", [&] { ShowRegisteredTextDialog(owner, *store); }},
-        {"テキストの編集", [&] { ShowEditPad(owner, "x"); }},
+        {"テキストの編集", [&] { TextRow x{"x", nullptr}; ShowEditPad(owner, &x); }},
         {"共有フォルダの設定", [&] { ShowSharedFolderDialog(owner, settings.shared); }},
         {"Quillmate について",
          [&] { ShowAboutBox(owner, u"https://quillmate.example/support/index.html"); }},

@@ -130,7 +130,7 @@ TEST_F(MainWindowTest, ARegistrationThatCannotBeStoredIsTold) {
     Start();
     for (int i = 0; i < kTextIdCount; ++i)
         addText(Store(), ListKind::History, std::to_string(i).c_str());
-    SetEditPadTestHook([](HWND, const char*) { return std::optional<std::string>("x"); });
+    SetEditPadTestHook([](HWND, const TextRow*) { return std::optional<std::u16string>(u"x"); });
     auto boxOf = [this](WPARAM command) {
         testenv::BoxAnswerer answerer(window_);
         SendMessageA(window_, WM_COMMAND, command, 0);
@@ -531,23 +531,27 @@ TEST_F(MainWindowTest, ExactTextsSurviveARestartAsEntriesOfTheirOwn) {
         EXPECT_EQ(exactTextOfId(Store(), idAt(Store(), ListKind::History, index)), nullptr);
 }
 
-// The pad shows code-page bytes: a text registered from it unchanged keeps its exact form, a
-// changed one is what the pad held.
+// The pad starts with the clipboard's exact text: registered unchanged it keeps that form, a
+// changed text takes an exact form of its own exactly when code page 932 cannot hold it.
 TEST_F(MainWindowTest, PadRegistrationKeepsTheExactFormOfAnUnchangedText) {
     Start();
     const std::u16string exact = u"caf\u00E9";
-    std::string answer;
-    SetEditPadTestHook([&answer](HWND, const char*) { return std::optional<std::string>(answer); });
-    const auto registerThroughPad = [&](const std::string& padText) {
+    std::u16string answer;
+    SetEditPadTestHook(
+        [&answer](HWND, const TextRow*) { return std::optional<std::u16string>(answer); });
+    const auto registerThroughPad = [&](const std::u16string& padText) {
         CopyUnicode(exact);
         answer = padText;
         SendMessageA(window_, WM_COMMAND, IDM_REGISTER_TEXT, 0);
         return exactTextOfId(Store(), idAt(Store(), ListKind::RegisteredTexts, 0));
     };
-    const std::u16string* kept = registerThroughPad(AnsiFromWide(exact));
+    const std::u16string* kept = registerThroughPad(exact);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(*kept, exact);
-    EXPECT_EQ(registerThroughPad(AnsiFromWide(exact) + "!"), nullptr);
+    const std::u16string* changed = registerThroughPad(exact + u"!");
+    EXPECT_TRUE(changed && *changed == exact + u"!");
+    EXPECT_EQ(registerThroughPad(u"\u6771\u4EAC!"), nullptr);
+    EXPECT_STREQ(textOfId(Store(), idAt(Store(), ListKind::RegisteredTexts, 0)), "東京!");
     SetEditPadTestHook(nullptr);
 }
 

@@ -15,6 +15,7 @@
 #include "store/textstore.h"
 #include "support/dialogdriver.h"
 #include "support/testenv.h"
+#include "TOOLS/toolsys.h"
 
 namespace {
 
@@ -54,10 +55,11 @@ protected:
         owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                 nullptr, nullptr);
         g_owner = owner;
-        SetEditPadTestHook([this](HWND padOwner, const char* initial) {
+        SetEditPadTestHook([this](HWND padOwner, const TextRow* initial) {
             pads.push_back({IsWindowVisible(padOwner) != FALSE,
-                            initial ? std::optional<std::string>(initial) : std::nullopt});
-            std::optional<std::string> answer = answers.empty() ? std::nullopt : answers.front();
+                            initial ? std::optional<std::string>(initial->text) : std::nullopt});
+            std::optional<std::u16string> answer =
+                answers.empty() ? std::nullopt : answers.front();
             if (!answers.empty()) answers.erase(answers.begin());
             return answer;
         });
@@ -91,20 +93,26 @@ protected:
     testenv::TempModuleFolder folder;  // the dialog's placement goes to its settings file
     TextStore* store = nullptr;
     HWND owner = nullptr;
-    std::vector<std::optional<std::string>> answers;
+    std::vector<std::optional<std::u16string>> answers;
     std::vector<PadCall> pads;
 };
 
 HWND ListOf(HWND dialog) { return GetDlgItem(dialog, IDC_REGTEXT_LIST); }
 
-std::vector<std::string> Shown(HWND dialog) {
-    std::vector<std::string> shown;
+std::vector<std::u16string> ShownExactly(HWND dialog) {
+    std::vector<std::u16string> shown;
     HWND list = ListOf(dialog);
-    for (int i = 0, n = static_cast<int>(SendMessageA(list, LB_GETCOUNT, 0, 0)); i < n; ++i) {
-        char text[600] = {};
-        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+    for (int i = 0, n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); i < n; ++i) {
+        char16_t text[600] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
         shown.push_back(text);
     }
+    return shown;
+}
+
+std::vector<std::string> Shown(HWND dialog) {
+    std::vector<std::string> shown;
+    for (const std::u16string& text : ShownExactly(dialog)) shown.push_back(AnsiFromWide(text));
     return shown;
 }
 
@@ -131,7 +139,7 @@ const std::string kJapanese = "日本語のテキスト";
 
 TEST_F(RegTextDialog, AddEditDeleteWorkOnACopyThatOkCommits) {
     Register({"first\r\nline two", kJapanese, "third"});
-    answers = {std::string("added"), std::string("edited")};
+    answers = {std::u16string(u"added"), std::u16string(u"edited")};
     bool confirmed = Run([&](HWND dialog) {
         EXPECT_EQ(Shown(dialog),
                   (std::vector<std::string>{"firstline two", kJapanese, "third"}));
@@ -160,6 +168,29 @@ TEST_F(RegTextDialog, AddEditDeleteWorkOnACopyThatOkCommits) {
     EXPECT_EQ(pads[0].initialText, std::nullopt);
     EXPECT_EQ(pads[1].initialText, std::optional<std::string>("first\r\nline two"));
     EXPECT_EQ(Registered(), (std::vector<std::string>{"added", "edited", kJapanese}));
+}
+
+// An exact text shows exactly and keeps its form through a move; a row changed in the pad takes
+// an exact form where code page 932 cannot hold it.
+TEST_F(RegTextDialog, ExactTextsAreShownMovedAndEditedExactly) {
+    const std::u16string smile = u"caf\u00E9 \U0001F600", edited = u"plain \uC548";
+    addText(*store, ListKind::RegisteredTexts, "cafe ??", std::make_shared<std::u16string>(smile));
+    Register({"plain"});
+    answers = {edited};
+    std::vector<std::u16string> before, after;
+    Run([&](HWND dialog) {
+        before = ShownExactly(dialog);
+        Key(dialog, WM_SYSKEYDOWN, VK_DOWN);  // plain moves below
+        Click(dialog, IDC_REGTEXT_EDIT);
+        after = ShownExactly(dialog);
+        Click(dialog, IDOK);
+    });
+    EXPECT_EQ(before, (std::vector<std::u16string>{u"plain", smile}));
+    EXPECT_EQ(after, (std::vector<std::u16string>{smile, edited}));
+    for (int i : {0, 1}) {
+        const std::u16string* exact = exactTextOfId(*store, idAt(*store, ListKind::RegisteredTexts, i));
+        EXPECT_TRUE(exact && after.size() == 2 && *exact == after[i]) << i;
+    }
 }
 
 TEST_F(RegTextDialog, CancelledPadAndCancelChangeNothing) {
@@ -196,7 +227,7 @@ TEST_F(RegTextDialog, EmptyListDisablesEditAndDeleteAndDeletingTheOnlyItemEmptie
 
 TEST_F(RegTextDialog, KeysOnTheListAndAltDownThenOk) {
     Register({"a", "b", "c", "d"});
-    answers = {std::string("B")};
+    answers = {std::u16string(u"B")};
     bool confirmed = Run([&](HWND dialog) {
         Key(dialog, WM_KEYDOWN, VK_BACK);  // swallowed
         EXPECT_EQ(Shown(dialog).size(), 4u);
@@ -237,7 +268,7 @@ TEST_F(RegTextDialog, ACommitThatCannotBeStoredIsToldAndKeepsTheDialogOpen) {
     Register({"one", "two"});
     for (int i = 2; i < kTextIdCount; ++i)
         addText(*store, ListKind::History, std::to_string(i).c_str());
-    answers = {std::string("x")};
+    answers = {std::u16string(u"x")};
     std::string box;
     std::vector<std::string> shownAfterOk, registeredAfterOk;
     bool openAfterOk = false;
@@ -262,7 +293,7 @@ TEST_F(RegTextDialog, ACommitThatCannotBeStoredIsToldAndKeepsTheDialogOpen) {
 
 TEST_F(RegTextDialog, DragBelowTheLastAndDuplicatesCollapseOnCommit) {
     Register({"x", "y", "z"});
-    answers = {std::string("z")};
+    answers = {std::u16string(u"z")};
     bool confirmed = Run([&](HWND dialog) {
         HWND list = ListOf(dialog);
         RECT first = {}, last = {};
@@ -334,7 +365,7 @@ LRESULT CALLBACK RefusingList(HWND list, UINT message, WPARAM wParam, LPARAM lPa
 
 TEST_F(RegTextDialog, ItemThatCannotBeInsertedChangesNothing) {
     Register({"kept", "other"});
-    answers = {std::string("new"), std::string("changed")};
+    answers = {std::u16string(u"new"), std::u16string(u"changed")};
     bool confirmed = Run([&](HWND dialog) {
         HWND list = ListOf(dialog);
         g_realList = reinterpret_cast<WNDPROC>(

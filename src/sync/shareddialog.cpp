@@ -72,9 +72,6 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM param) {
                  reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SHARED_HISTORY_COUNT)), 0);
     SendMessageA(spin, UDM_SETRANGE, 0, MAKELPARAM(kMaxHistoryCount, 0));
     SetDlgItemInt(dialog, IDC_SHARED_HISTORY_COUNT, static_cast<UINT>(shared.historyCount), FALSE);
-    // Recent copies are not shared yet: the count is kept as the file holds it, not offered.
-    EnableWindow(GetDlgItem(dialog, IDC_SHARED_HISTORY_COUNT), FALSE);
-    EnableWindow(spin, FALSE);
     ShowStatus(dialog, GetSharedFolderStatus());
     return TRUE;
 }

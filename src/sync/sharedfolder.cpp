@@ -325,7 +325,7 @@ void StartSharedFolder(HWND mainWindow, AppSettings& settings, TextStore& store)
     run.settings = &settings;
     run.machine = machine;
     run.computer = utf8FromUtf16(ThisComputer());
-    std::u16string folder = WideFrom932(settings.shared.folder);
+    std::u16string folder = SharedFolderPath(settings.shared);
     while (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
     run.subfolder = folder + u"\\" + WideFrom932(kSharedSubfolder);
     run.ownName = WideFrom932(sharedFileName(machine).c_str());

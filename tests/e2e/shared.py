@@ -136,8 +136,7 @@ def damaged_files_and_a_folder_gone_cost_no_text(q):
 
 @shared
 def a_recent_copy_reaches_the_other_history_and_a_secret_never_leaves(q):
-    # Both prefixes share one X clipboard: B starts only after A's copies, so what B's history
-    # gets comes from A's file.
+    # The prefixes share one X clipboard: B starts after A's copies, so only A's file tells it.
     a, b, sub = machines(q, "recent", recent=1)
     a.start_empty()
     qm.copy_text("plain")

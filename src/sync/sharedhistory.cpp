@@ -27,11 +27,14 @@ void noteSeen(SharedHistory& history, uint64_t machine, uint64_t stamp) {
 
 void noteOwnCopy(SharedHistory& history, uint64_t machine, uint64_t nowMs, const std::string& text,
                  const std::u16string& exact, size_t keep) {
-    auto seen = history.seen.find(machine);
-    uint64_t stamp = seen == history.seen.end() ? nowMs : std::max(nowMs, seen->second + 1);
-    SharedCopy copy{stamp, text, exact};
+    SharedCopy copy{0, text, exact};
     const uint64_t id = idOf(copy);
     auto& copies = history.copies;
+    // The newest copy again (the clipboard read at every start, a text copied twice) is no news.
+    if (!copies.empty() && idOf(copies.front()) == id) return;
+    auto seen = history.seen.find(machine);
+    const uint64_t stamp = seen == history.seen.end() ? nowMs : std::max(nowMs, seen->second + 1);
+    copy.stamp = stamp;
     copies.erase(std::remove_if(copies.begin(), copies.end(),
                                 [id](const SharedCopy& held) { return idOf(held) == id; }),
                  copies.end());

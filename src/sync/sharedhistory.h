@@ -24,7 +24,8 @@ struct SharedHistory {
 };
 
 // A copy made on this machine now: it goes to the front with a stamp past every earlier one of
-// the machine (an equal text moves there); at most keep copies stay.
+// the machine (an equal text moves there); at most keep copies stay. The text already at the
+// front keeps its stamp.
 void noteOwnCopy(SharedHistory& history, uint64_t machine, uint64_t nowMs, const std::string& text,
                  const std::u16string& exact, size_t keep);
 

@@ -245,7 +245,7 @@ TEST(SharedHistory, NewCopiesComeInByTimeOnce) {
 TEST(SharedHistory, OwnCopiesAreStampedSharedAndReadBack) {
     TextStore store;
     SharedHistory own;
-    for (const char* text : {"x", "gone", "y", "x"}) {
+    for (const char* text : {"x", "gone", "y", "x", "x"}) {
         recordHistoryText(store, 10, text);
         noteOwnCopy(own, 1, 100, text, {}, 10);
     }

@@ -37,15 +37,23 @@ def exact_file(list_bytes, *records):
     return out
 
 
-def shared_file(machine, computer, texts):
+def shared_file(machine, computer, texts, copies=None, seen=()):
     """A machine's file of the shared folder: header, records (id, clock, machine, flags, place,
-    deleted-at, the bytes, the exact text in UTF-8), CRC-32 of it all."""
-    body = b"\x1eQMS" + struct.pack("<IQQq", 1, machine, len(texts), 1800000000)
+    deleted-at, the bytes, the exact text in UTF-8), with copies version 2 and its recent copies
+    (stamp, bytes, exact text) and the stamps seen of machines, CRC-32 of it all."""
+    version = 1 if copies is None else 2
+    body = b"\x1eQMS" + struct.pack("<IQQq", version, machine, len(texts), 1800000000)
     body += struct.pack("<I", len(computer)) + computer + struct.pack("<I", len(texts))
     for n, (ansi, exact, deleted) in enumerate(texts):
         utf8 = exact.encode("utf-8", "surrogatepass")
         body += struct.pack("<QQQBqq", 1000 + n, n + 1, machine, deleted, n << 20, 0)
         body += struct.pack("<I", len(ansi)) + ansi + struct.pack("<I", len(utf8)) + utf8
+    if copies is not None:
+        body += struct.pack("<I", len(copies))
+        for stamp, ansi, exact in copies:
+            utf8 = exact.encode("utf-8", "surrogatepass")
+            body += struct.pack("<QI", stamp, len(ansi)) + ansi + struct.pack("<I", len(utf8)) + utf8
+        body += struct.pack("<I", len(seen)) + b"".join(struct.pack("<QQ", *s) for s in seen)
     return body + struct.pack("<I", zlib.crc32(body))
 
 
@@ -133,6 +141,8 @@ SEEDS = {
     "sharedfile": [
         shared_file(7, b"PC-1", [(sjis("署名"), "", 0), (b"caf?", "caf\u00e9", 0), (b"", "", 1)]),
         shared_file(2**64 - 1, b"", []),
+        shared_file(9, b"PC-2", [(sjis("署名"), "", 0)],
+                    [(1800000000123, sjis("最近"), ""), (5, b"?", "\U0001F600")], [(9, 7), (3, 2)]),
     ],
     # Even first byte: a field (its length next, at most 15 bytes) and a text: words, full-width
     # letters, trail bytes that look like ASCII, lead bytes that are also trail bytes, kana.

@@ -14,8 +14,13 @@ bool SameFile(const SharedFile& a, const SharedFile& b) {
         return x.first == y.first && !supersedes(x.second, y.second) &&
                !supersedes(y.second, x.second);
     };
+    auto sameCopy = [](const SharedCopy& x, const SharedCopy& y) {
+        return x.stamp == y.stamp && x.text == y.text && x.exact == y.exact;
+    };
     return a.machine == b.machine && a.written == b.written && a.computer == b.computer &&
-           a.state.clock == b.state.clock &&
+           a.state.clock == b.state.clock && a.history.seen == b.history.seen &&
+           std::equal(a.history.copies.begin(), a.history.copies.end(),
+                      b.history.copies.begin(), b.history.copies.end(), sameCopy) &&
            std::equal(a.state.texts.begin(), a.state.texts.end(), b.state.texts.begin(),
                       b.state.texts.end(), same);
 }

@@ -9,6 +9,7 @@
 #include "settings/appsettings.h"
 #include "settings/settingsfile.h"
 #include "store/textstore.h"
+#include "sync/sharedfolder.h"
 #include "TOOLS/toolsys.h"
 
 namespace {
@@ -45,8 +46,9 @@ void CALLBACK OnOpenRetryTick(HWND mainWindow, UINT, UINT_PTR, DWORD) {
 void HandleText(HWND mainWindow, AppSettings& settings, const ClipboardText& copy) {
     const char* text = copy.bytes.data();
     if (settings.history.useHistory) {
-        if (TextStore* store = GetTextStore(mainWindow))
-            recordHistoryText(*store, settings.history.historyCount, text, copy.exact);
+        TextStore* store = GetTextStore(mainWindow);
+        if (store && recordHistoryText(*store, settings.history.historyCount, text, copy.exact))
+            NoteSharedHistoryCopy(*store, text, copy.exact);
     }
     g_icon.setTip(text);
     if (settings.log.logText && settings.log.logFolder[0] != '\0')

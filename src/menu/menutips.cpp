@@ -11,6 +11,7 @@
 #include "menu/textmenu.h"
 #include "settings/appsettings.h"
 #include "store/textstore.h"
+#include "sync/sharedfolder.h"
 #include "TOOLS/toolsys.h"
 
 namespace {
@@ -43,23 +44,26 @@ void HideTip(HWND mainWindow, HWND control) {
     SendMessageA(control, TTM_ACTIVATE, FALSE, 0);
 }
 
-// Gives the control the tip's text: the exact form where the text has one.
+// Gives the control the tip's text: the exact form where the text has one, below the computer
+// it came from where another one shared it.
 void SetTipText(HWND mainWindow, HWND control, char* buffer, const char* text,
-                const std::u16string* exact) {
+                const std::u16string* exact, const std::u16string& origin) {
     if (exact) {
         g_wideTip = TipTextW(g_tipLimit, *exact);
     } else {
         CopyTipText(buffer, g_tipLimit, text);
         g_wideTip = WideFromAnsi(buffer);
     }
+    if (!origin.empty()) g_wideTip = TipFromComputer(origin, g_wideTip);
     TOOLINFOW tool = ToolRecord(mainWindow, WideChars(g_wideTip));
     SendMessageW(control, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void ShowTip(HWND mainWindow, HWND control, char* buffer, const char* text,
-             const std::u16string* exact, POINT cursor) {
+void ShowTip(HWND mainWindow, HWND control, char* buffer, const TextStore& store, int id,
+             POINT cursor) {
     SendMessageA(control, TTM_SETMAXTIPWIDTH, 0, TipMaxWidth(GetSystemMetrics(SM_CXSCREEN)));
-    SetTipText(mainWindow, control, buffer, text, exact);
+    SetTipText(mainWindow, control, buffer, textOfId(store, id), exactTextOfId(store, id),
+               SharedHistoryOrigin(store, id));
     TipPoint at = TipPosition(cursor.x, cursor.y);
     SendMessageA(control, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     SendMessageA(control, TTM_ACTIVATE, TRUE, 0);
@@ -76,7 +80,7 @@ void UpdateTip(HWND mainWindow, int id, POINT cursor) {
     const char* text = store ? textOfId(*store, id) : nullptr;
     if (control && !text) HideTip(mainWindow, control);
     if (control && text && buffer)
-        ShowTip(mainWindow, control, buffer, text, exactTextOfId(*store, id), cursor);
+        ShowTip(mainWindow, control, buffer, *store, id, cursor);
     SetForegroundWindow(mainWindow);
 }
 

@@ -16,6 +16,13 @@ std::u16string TipTextW(int tipLimit, std::u16string_view text) {
     return std::u16string(text.substr(0, tooltext::WideCutLength(text.data(), text.size(), limit)));
 }
 
+std::u16string TipFromComputer(std::u16string_view computer, std::u16string_view tip) {
+    std::u16string text(computer);
+    text += u" からの履歴\n";
+    text += tip;
+    return text;
+}
+
 int TipMaxWidth(int screenWidth) { return screenWidth * 7 / 8; }
 
 TipPoint TipPosition(int cursorX, int cursorY) { return {cursorX + 8, cursorY + 16}; }

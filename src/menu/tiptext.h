@@ -15,6 +15,9 @@ size_t CopyTipText(char* buffer, int tipLimit, const char* text);
 // surrogate pair.
 std::u16string TipTextW(int tipLimit, std::u16string_view text);
 
+// The tip of a history text that came from another computer: a first line names it.
+std::u16string TipFromComputer(std::u16string_view computer, std::u16string_view tip);
+
 // Widest tip in pixels: long texts wrap at 7/8 of the screen width.
 int TipMaxWidth(int screenWidth);
 

@@ -56,6 +56,7 @@ constexpr size_t kComputerNameSize = 256;
 // The shared folder that keeps the registered texts the same on several machines.
 struct SharedSettings {
     char folder[kLogFolderSize];  // empty: nothing is shared
+    std::u16string folderExact;   // the folder where code page 932 cannot hold it; else empty
     int32_t historyCount;         // newest history texts shared beside them, 0..4095
     char machineId[kMachineIdSize];  // made once per computer; empty until then
     char machineComputer[kComputerNameSize];  // the computer the id was made on

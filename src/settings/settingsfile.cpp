@@ -43,6 +43,27 @@ constexpr LegacyHotkeyKey kLegacyHotkeyKeys[] = {
 // makes of it for older programs.
 const char* const kLogFolderKey = "ログフォルダ";
 const char* const kLogFolderExactKey = "ログフォルダ(Unicode)";
+// The shared folder's exact form, kept the same way.
+const char* const kSharedFolderKey = "フォルダ";
+const char* const kSharedFolderExactKey = "フォルダ(Unicode)";
+
+// A path's exact form kept beside its bytes; none where the bytes no longer match it (an older
+// program changed the path).
+std::u16string ReadExactPath(const char* section, const char* key, const char* bytes,
+                             const std::u16string& file) {
+    std::u16string exact;
+    if (!UnescapeExactPath(ReadIniText(section, key, "", file), exact) ||
+        AnsiFromWide(exact) != bytes)
+        exact.clear();
+    return exact;
+}
+
+// Absent while the path fits code page 932.
+void WriteExactPath(const char* section, const char* key, const std::u16string& exact,
+                    const std::u16string& file) {
+    const std::string escaped = EscapeExactPath(exact);
+    WriteIniText(section, key, escaped.empty() ? nullptr : escaped.c_str(), file);
+}
 
 const HotkeyBinding* BindingOfSlot(size_t slot) {
     for (const HotkeyBinding& row : HotkeyTable) {
@@ -85,11 +106,7 @@ void LoadLogGroup(const std::u16string& path, LogSettings& l) {
     l.logText = ReadProfileBool(s, kOldLogText, path, l.logText);
     l.logImage = ReadProfileBool(s, kOldLogImage, path, l.logImage);
     ReadProfileText(s, kLogFolderKey, path, l.logFolder, l.logFolder, kLogFolderSize);
-    // An exact form the folder no longer matches was left by an older program changing it.
-    std::u16string exact;
-    if (!UnescapeExactPath(ReadIniText(s, kLogFolderExactKey, "", path), exact) ||
-        AnsiFromWide(exact) != l.logFolder)
-        exact.clear();
+    std::u16string exact = ReadExactPath(s, kLogFolderExactKey, l.logFolder, path);
     if (!exact.empty() || ProfileKeyExists(s, kLogFolderKey, path)) l.logFolderExact = exact;
     l.logText = ReadProfileBool(s, "テキストをログへ書き出す", path, l.logText);
     l.logImage = ReadProfileBool(s, "イメージをログへ書き出す", path, l.logImage);
@@ -123,13 +140,13 @@ void SaveLogGroup(const std::u16string& path, const LogSettings& l) {
     WriteProfileBool(s, "テキストをログへ書き出す", path, l.logText);
     WriteProfileBool(s, "イメージをログへ書き出す", path, l.logImage);
     WriteIniText(s, kLogFolderKey, l.logFolder, path);
-    const std::string exact = EscapeExactPath(l.logFolderExact);
-    WriteIniText(s, kLogFolderExactKey, exact.empty() ? nullptr : exact.c_str(), path);
+    WriteExactPath(s, kLogFolderExactKey, l.logFolderExact, path);
 }
 
 void LoadSharedGroup(const std::u16string& path, SharedSettings& g) {
     const char* s = kSharedSection;
-    ReadProfileText(s, "フォルダ", path, "", g.folder, sizeof g.folder);
+    ReadProfileText(s, kSharedFolderKey, path, "", g.folder, sizeof g.folder);
+    g.folderExact = ReadExactPath(s, kSharedFolderExactKey, g.folder, path);
     g.historyCount = ReadProfileInt(s, "履歴の共有数", path, 0);
     ReadProfileText(s, "マシンID", path, "", g.machineId, sizeof g.machineId);
     ReadProfileText(s, "コンピュータ名", path, "", g.machineComputer, sizeof g.machineComputer);
@@ -138,7 +155,8 @@ void LoadSharedGroup(const std::u16string& path, SharedSettings& g) {
 
 void SaveSharedGroup(const std::u16string& path, const SharedSettings& g) {
     const char* s = kSharedSection;
-    WriteIniText(s, "フォルダ", g.folder, path);
+    WriteIniText(s, kSharedFolderKey, g.folder, path);
+    WriteExactPath(s, kSharedFolderExactKey, g.folderExact, path);
     WriteProfileInt(s, "履歴の共有数", path, g.historyCount);
     if (!*g.machineId) return;
     WriteIniText(s, "マシンID", g.machineId, path);
@@ -211,6 +229,10 @@ void SetDefaultSettings(AppSettings& settings) {
 
 std::u16string LogFolderPath(const LogSettings& log) {
     return log.logFolderExact.empty() ? WideFromAnsi(log.logFolder) : log.logFolderExact;
+}
+
+std::u16string SharedFolderPath(const SharedSettings& shared) {
+    return shared.folderExact.empty() ? WideFromAnsi(shared.folder) : shared.folderExact;
 }
 
 bool LoadSettings(const std::u16string& path, AppSettings& settings) {

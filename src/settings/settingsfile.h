@@ -37,6 +37,8 @@ void SetDefaultSettings(AppSettings& settings);
 
 // The log folder to write into: its exact form where it has one.
 std::u16string LogFolderPath(const LogSettings& log);
+// The shared folder the same way.
+std::u16string SharedFolderPath(const SharedSettings& shared);
 
 // Defaults, then the file's values (keys of older files as fallbacks), then the clamps. The
 // hotkeys are loaded separately (LoadHotkeys). Always true.

@@ -10,7 +10,9 @@
 
 #include "resource.h"
 #include "settings/appsettings.h"
+#include "settings/settingsfile.h"
 #include "sync/sharedfolder.h"
+#include "TOOLS/toolsys.h"
 #include "TOOLS/toolwind.h"
 #include "TOOLS/tooltext.h"
 
@@ -66,15 +68,12 @@ void ShowStatus(HWND dialog, const SharedFolderStatus& status) {
 INT_PTR OnInitDialog(HWND dialog, LPARAM param) {
     AttachDialogRecord(dialog, g_dialog, param);
     const SharedSettings& shared = *reinterpret_cast<SharedSettings*>(param);
-    SetFieldText(dialog, IDC_SHARED_FOLDER, WideFrom932(shared.folder));
+    SetFieldText(dialog, IDC_SHARED_FOLDER, SharedFolderPath(shared));
     HWND spin = GetDlgItem(dialog, IDC_SHARED_COUNT_SPIN);
     SendMessageA(spin, UDM_SETBUDDY,
                  reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_SHARED_HISTORY_COUNT)), 0);
     SendMessageA(spin, UDM_SETRANGE, 0, MAKELPARAM(kMaxHistoryCount, 0));
     SetDlgItemInt(dialog, IDC_SHARED_HISTORY_COUNT, static_cast<UINT>(shared.historyCount), FALSE);
-    // Recent copies are not shared yet: the count is kept as the file holds it, not offered.
-    EnableWindow(GetDlgItem(dialog, IDC_SHARED_HISTORY_COUNT), FALSE);
-    EnableWindow(spin, FALSE);
     ShowStatus(dialog, GetSharedFolderStatus());
     return TRUE;
 }
@@ -101,21 +100,19 @@ void OnBrowse(HWND dialog) {
     CoTaskMemFree(chosen);
 }
 
-// The folder is kept as the settings file keeps every path, in code-page bytes: a folder whose
-// name they cannot hold is refused rather than shared under another name.
+// The folder as code page 932 bytes, and exactly where 932 cannot hold it; one whose bytes do not
+// fit the settings is refused rather than shared under a cut name.
 void OnOk(HWND dialog) {
     std::u16string folder = FieldText(dialog, IDC_SHARED_FOLDER);
-    BOOL lost = FALSE;
-    char bytes[kLogFolderSize] = "";
-    int size = WideCharToMultiByte(932, 0, reinterpret_cast<const wchar_t*>(folder.c_str()), -1,
-                                   bytes, sizeof bytes, nullptr, &lost);
-    if (size == 0 || lost) {
+    SharedSettings& shared = *SettingsOf(dialog);
+    const std::string bytes = AnsiFromWide(folder);
+    if (bytes.size() >= sizeof shared.folder) {
         BeepMessageBox(dialog, "このフォルダの名前は使えません。", kCaption,
                        MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    SharedSettings& shared = *SettingsOf(dialog);
-    tooltext::CopyBounded(shared.folder, sizeof shared.folder, bytes);
+    tooltext::CopyBounded(shared.folder, sizeof shared.folder, bytes.c_str());
+    shared.folderExact = ExactFormOf(folder, shared.folder) ? folder : std::u16string();
     BOOL read = FALSE;
     UINT count = GetDlgItemInt(dialog, IDC_SHARED_HISTORY_COUNT, &read, FALSE);
     shared.historyCount = read && count <= kMaxHistoryCount ? static_cast<int32_t>(count) : 0;

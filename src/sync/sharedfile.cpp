@@ -1,6 +1,7 @@
 // The shared folder's file format: little-endian fields, lengths before bytes, a CRC at the end.
 #include "sync/sharedfile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -16,6 +17,8 @@ constexpr char kMagic[4] = {'\x1e', 'Q', 'M', 'S'};
 constexpr size_t kHeadBytes = 4 + 4 + 8 + 8 + 8 + 4;            // up to the computer name
 constexpr size_t kRecordBytes = 8 + 8 + 8 + 1 + 8 + 8 + 4 + 4;  // without its two texts
 constexpr unsigned char kDeletedFlag = 1;
+constexpr size_t kCopyBytes = 8 + 4 + 4;  // without its two texts
+constexpr size_t kSeenBytes = 8 + 8;
 
 }  // namespace
 
@@ -82,6 +85,14 @@ private:
     bool ok_ = true;
 };
 
+// A text's bytes and its exact form in UTF-8; false for a NUL among the bytes or bad UTF-8.
+bool ReadTexts(FieldReader& in, std::string& text, std::u16string& exact) {
+    std::string_view bytes = in.Bytes(), utf8 = in.Bytes();
+    if (!in.ok() || bytes.find('\0') != std::string_view::npos) return false;
+    text.assign(bytes);
+    return utf8.empty() || utf16FromUtf8(utf8, exact);
+}
+
 bool ReadRecord(FieldReader& in, SharedText& record) {
     record.id = in.U64();
     record.clock = in.U64();
@@ -90,10 +101,39 @@ bool ReadRecord(FieldReader& in, SharedText& record) {
     record.deleted = (flags & kDeletedFlag) != 0;
     record.place = static_cast<int64_t>(in.U64());
     record.deletedAt = static_cast<int64_t>(in.U64());
-    std::string_view text = in.Bytes(), exact = in.Bytes();
-    if (!in.ok() || flags > kDeletedFlag || text.find('\0') != std::string_view::npos) return false;
-    record.text.assign(text);
-    return exact.empty() || utf16FromUtf8(exact, record.exact);
+    return ReadTexts(in, record.text, record.exact) && flags <= kDeletedFlag;
+}
+
+bool ReadHistory(FieldReader& in, SharedHistory& history) {
+    uint32_t count = in.U32();
+    if (!in.ok() || count > in.left() / kCopyBytes) return false;
+    history.copies.resize(count);
+    for (SharedCopy& copy : history.copies) {
+        copy.stamp = in.U64();
+        if (!ReadTexts(in, copy.text, copy.exact)) return false;
+    }
+    count = in.U32();
+    if (!in.ok() || count > in.left() / kSeenBytes) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint64_t machine = in.U64();
+        uint64_t& seen = history.seen[machine];
+        seen = std::max(seen, in.U64());
+    }
+    return in.ok();
+}
+
+void WriteHistory(std::string& out, const SharedHistory& history) {
+    PutU32(out, static_cast<uint32_t>(history.copies.size()));
+    for (const SharedCopy& copy : history.copies) {
+        PutU64(out, copy.stamp);
+        PutBytes(out, copy.text);
+        PutBytes(out, utf8FromUtf16(copy.exact));
+    }
+    PutU32(out, static_cast<uint32_t>(history.seen.size()));
+    for (const auto& [machine, stamp] : history.seen) {
+        PutU64(out, machine);
+        PutU64(out, stamp);
+    }
 }
 
 void WriteRecord(std::string& out, const SharedText& record) {
@@ -137,20 +177,23 @@ SharedFileRead parseSharedFile(std::string_view bytes, SharedFile& file) {
         auto [at, added] = read.state.texts.try_emplace(record.id, record);
         if (!added && supersedes(record, at->second)) at->second = std::move(record);
     }
+    if (version >= 2 && !ReadHistory(in, read.history)) return SharedFileRead::Damaged;
     if (in.left() != 0) return SharedFileRead::Damaged;
     file = std::move(read);
     return SharedFileRead::Read;
 }
 
 std::string encodeSharedFile(const SharedFile& file) {
+    const bool withHistory = !file.history.copies.empty() || !file.history.seen.empty();
     std::string out(kMagic, sizeof kMagic);
-    PutU32(out, kSharedFileVersion);
+    PutU32(out, withHistory ? 2 : 1);
     PutU64(out, file.machine);
     PutU64(out, file.state.clock);
     PutU64(out, static_cast<uint64_t>(file.written));
     PutBytes(out, file.computer);
     PutU32(out, static_cast<uint32_t>(file.state.texts.size()));
     for (const auto& [id, record] : file.state.texts) WriteRecord(out, record);
+    if (withHistory) WriteHistory(out, file.history);
     PutU32(out, sharedFileCrc(out));
     return out;
 }

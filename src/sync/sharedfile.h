@@ -1,5 +1,6 @@
 // The byte format of a machine's file in the shared folder: a header naming the writer, its view
-// of the registered texts, and a CRC-32 of it all. Pure; sync/sharedfolder reads and writes it.
+// of the registered texts, its recent copies where it shares them, and a CRC-32 of it all. Pure;
+// sync/sharedfolder reads and writes it.
 #pragma once
 
 #include <cstddef>
@@ -7,9 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "sync/sharedhistory.h"
 #include "sync/sharedstate.h"
 
-constexpr uint32_t kSharedFileVersion = 1;
+// The newest version read. A file without recent copies is written as version 1, which every
+// reader takes; only one that carries them needs version 2, left alone by version-1 readers.
+constexpr uint32_t kSharedFileVersion = 2;
 // A file longer than this is not read: a stray or hostile file costs no more memory than that.
 constexpr size_t kSharedFileMaxBytes = 64u << 20;
 // Every machine's file in the shared folder's subfolder ends so; other names are read too.
@@ -21,6 +25,7 @@ struct SharedFile {
     int64_t written = 0;   // seconds since 1970 (UTC)
     std::string computer;  // UTF-8, for people to read
     SharedState state;
+    SharedHistory history;  // empty unless the writer shares its recent copies
 };
 
 enum class SharedFileRead {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 #include <exception>
+#include <map>
 #include <memory>
 
 #include "app/appshell.h"
@@ -16,6 +17,7 @@
 #include "store/exactfile.h"
 #include "sync/registeredlist.h"
 #include "sync/sharedfile.h"
+#include "sync/sharedhistory.h"
 #include "sync/sharedstate.h"
 #include "TOOLS/toolini.h"
 #include "TOOLS/toolsys.h"
@@ -30,12 +32,15 @@ constexpr UINT kCodePage = 932;
 struct SharedRun {
     HWND window = nullptr;
     TextStore* store = nullptr;
+    const AppSettings* settings = nullptr;
     std::u16string subfolder;  // the shared folder's subfolder of this program
     std::u16string ownName;
     uint64_t machine = 0;
     std::string computer;   // UTF-8
     bool haveView = false;  // false until the own file was read once: the base of local changes
     SharedState view;
+    SharedHistory history;                // this machine's own copies and the stamps seen
+    std::map<uint64_t, uint64_t> origins;  // shared text id -> the machine it came from
     std::string lastWritten;  // the own file's content as last written, its time left out
     HANDLE change = INVALID_HANDLE_VALUE;
     DWORD lastRead = 0;
@@ -192,6 +197,39 @@ void NoteMachines(SharedRun& run, const FolderRead& read) {
     for (const SharedFile& file : read.files) NoteMachine(run.status, file);
 }
 
+uint64_t NowMs() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const uint64_t ticks = static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+    constexpr uint64_t kTicksTo1970 = 116444736000000000ULL;  // 100 ns ticks from 1601
+    return ticks > kTicksTo1970 ? (ticks - kTicksTo1970) / 10000 : 0;
+}
+
+int SharedCopyCount(const SharedRun& run) {
+    return run.settings->shared.historyCount;
+}
+
+// Other machines' new copies into the History; none while this machine shares none itself or
+// keeps no history.
+void ExchangeHistory(SharedRun& run, const FolderRead& read) {
+    if (SharedCopyCount(run) <= 0) {
+        run.history = {};
+        run.origins.clear();
+        return;
+    }
+    std::vector<HistorySource> sources;
+    for (const SharedFile& file : read.files) sources.push_back({file.machine, &file.history});
+    if (run.settings->history.useHistory)
+        recordArrivals(*run.store, run.settings->history.historyCount,
+                       takeNewCopies(run.history, run.machine, sources));
+    run.origins = copyOrigins(run.history, run.machine, sources);
+}
+
+SharedHistory HistoryToShare(const SharedRun& run) {
+    if (SharedCopyCount(run) <= 0) return {};
+    return {copiesToShare(run.history, *run.store, SharedCopyCount(run)), run.history.seen};
+}
+
 // Local changes into the view, the folder's views merged in, the result into the store and the
 // folder. An unreachable folder changes nothing here.
 void Exchange(SharedRun& run) {
@@ -210,8 +248,11 @@ void Exchange(SharedRun& run) {
     if (!run.haveView) {
         // Only this machine's own files tell what the local list was when it last wrote; a text
         // another machine added since is not one deleted here.
-        for (const SharedFile& file : read.files)
-            if (file.machine == run.machine) mergeState(run.view, file.state);
+        for (const SharedFile& file : read.files) {
+            if (file.machine != run.machine) continue;
+            mergeState(run.view, file.state);
+            mergeOwnHistory(run.history, file.history);
+        }
         run.haveView = true;
     }
     const int64_t now = static_cast<int64_t>(time(nullptr));
@@ -232,7 +273,8 @@ void Exchange(SharedRun& run) {
         run.view = std::move(merged);
     }
     expireTombstones(run.view, now);
-    SharedFile own{run.machine, 0, run.computer, run.view};
+    ExchangeHistory(run, read);
+    SharedFile own{run.machine, 0, run.computer, run.view, HistoryToShare(run)};
     std::string content = encodeSharedFile(own);
     if (content == run.lastWritten) return;
     own.written = now;
@@ -280,9 +322,10 @@ void StartSharedFolder(HWND mainWindow, AppSettings& settings, TextStore& store)
     SharedRun& run = *g_run;
     run.window = mainWindow;
     run.store = &store;
+    run.settings = &settings;
     run.machine = machine;
     run.computer = utf8FromUtf16(ThisComputer());
-    std::u16string folder = WideFrom932(settings.shared.folder);
+    std::u16string folder = SharedFolderPath(settings.shared);
     while (!folder.empty() && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
     run.subfolder = folder + u"\\" + WideFrom932(kSharedSubfolder);
     run.ownName = WideFrom932(sharedFileName(machine).c_str());
@@ -306,6 +349,24 @@ TextStoreSaver ShareRegisteredSaves(TextStoreSaver save) {
         if (kind == ListKind::RegisteredTexts && g_run && !g_run->applying)
             g_run->localChanged = true;
     };
+}
+
+void NoteSharedHistoryCopy(const TextStore& store, const char* text, const ExactText& exact) {
+    if (!g_run || SharedCopyCount(*g_run) <= 0 || isRegistered(store, text, exact.get())) return;
+    const std::u16string form = exact ? *exact : std::u16string();
+    noteOwnCopy(g_run->history, g_run->machine, NowMs(), text, form, kMaxHistoryCount);
+    g_run->origins.erase(sharedTextId(text, form));
+    g_run->localChanged = true;
+}
+
+std::u16string SharedHistoryOrigin(const TextStore& store, int id) {
+    if (!g_run || !isHistoryId(store, id)) return {};
+    const std::u16string* exact = exactTextOfId(store, id);
+    auto origin = g_run->origins.find(sharedTextId(textOfId(store, id), exact ? *exact : u""));
+    if (origin == g_run->origins.end()) return {};
+    for (const SharedMachine& seen : g_run->status.machines)
+        if (seen.machine == origin->second) return seen.computer;
+    return {};
 }
 
 std::u16string WideFrom932(const char* text) {

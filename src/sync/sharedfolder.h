@@ -27,6 +27,12 @@ void StopSharedFolder();
 // change, soon after on the window's thread.
 TextStoreSaver ShareRegisteredSaves(TextStoreSaver save);
 
+// A text the capture just put into the History: this machine's copy, shared with its time where
+// recent copies are shared (a registered text, never in the History, is not).
+void NoteSharedHistoryCopy(const TextStore& store, const char* text, const ExactText& exact);
+// The computer a History entry came from through the folder; empty for this machine's own.
+std::u16string SharedHistoryOrigin(const TextStore& store, int id);
+
 // What the dialog shows of the folder.
 struct SharedMachine {
     std::u16string computer;

@@ -37,11 +37,11 @@ def shared_file(machine, computer, texts, written=None):
 
 
 class Machine(qm.Quillmate):
-    def __init__(self, name, prefix, folder):
+    def __init__(self, name, prefix, folder, recent=0):
         super().__init__(name)
         self.env = dict(os.environ, WINEPREFIX=prefix)
-        self.write("quillmate.ini",
-                   ("[共有]\r\nフォルダ=%s\r\n" % qm.windows_path(folder)).encode(CP932))
+        self.write("quillmate.ini", ("[共有]\r\nフォルダ=%s\r\n履歴の共有数=%d\r\n"
+                                     % (qm.windows_path(folder), recent)).encode(CP932))
 
     def register(self, text):
         check(self.command(40031), "command 40031 posted")
@@ -57,11 +57,11 @@ class Machine(qm.Quillmate):
         return self.registered()
 
 
-def machines(q, name):
+def machines(q, name, recent=0):
     """Two machines sharing a fresh folder, stopped and removed with q."""
     folder = tempfile.mkdtemp(prefix="qm-shared-%s-" % name)
-    a = Machine(name + "-a", os.environ["WINEPREFIX"], folder)
-    b = Machine(name + "-b", os.environ["QM_SECOND_PREFIX"], folder)
+    a = Machine(name + "-a", os.environ["WINEPREFIX"], folder, recent)
+    b = Machine(name + "-b", os.environ["QM_SECOND_PREFIX"], folder, recent)
     for m in (a, b):
         q.undo.append(m.cleanup)
         q.undo.append(m.stop)
@@ -132,6 +132,27 @@ def damaged_files_and_a_folder_gone_cost_no_text(q):
     for m in (a, b):
         check_equal(m.quit(), 0, "exit code")
         check_equal(sorted(m.registered()), everything, "the list at the end")
+
+
+@shared
+def a_recent_copy_reaches_the_other_history_and_a_secret_never_leaves(q):
+    # The prefixes share one X clipboard: B starts after A's copies, so only A's file tells it.
+    a, b, sub = machines(q, "recent", recent=1)
+    a.start_empty()
+    qm.copy_text("plain")
+    a.wait_file("quillmate.hst", scenarios.records("plain"))
+    check_equal(a.copy_marked("secret", "ExcludeClipboardContentFromMonitorProcessing")
+                .returncode, 0, "exit code of the marked copy")
+    check_equal(a.copy_marked("after").returncode, 0, "exit code of the plain copy")
+    own = os.path.join(sub, scenarios.ini_value(a, "共有", "マシンID") + ".qms")
+    read = lambda: open(own, "rb").read() if os.path.exists(own) else b""
+    check(wait_until(lambda: b"after" in read(), 20), "A's file carries its newest copy")
+    check(b"plain" not in read() and b"secret" not in read(), "only the newest, never the secret")
+    b.start_empty()
+    expected = scenarios.records("after")
+    check_equal(b.wait_file("quillmate.hst", expected, 20), expected, "B's history")
+    for m in (a, b):
+        check_equal(m.quit(), 0, "exit code")
 
 
 if __name__ == "__main__":

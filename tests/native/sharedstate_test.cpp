@@ -9,6 +9,7 @@
 
 #include "sync/registeredlist.h"
 #include "sync/sharedfile.h"
+#include "sync/sharedhistory.h"
 #include "sync/sharedstate.h"
 
 namespace {
@@ -35,7 +36,7 @@ struct Replica {
     void edit(const List& list) { recordLocalList(view, local(list), machine, kNow); }
     // What it writes to the folder, read back as another machine reads it.
     SharedState file() const {
-        SharedFile out{machine, kNow, "pc", view}, in;
+        SharedFile out{machine, kNow, "pc", view, {}}, in;
         EXPECT_EQ(parseSharedFile(encodeSharedFile(out), in), SharedFileRead::Read);
         return in.state;
     }
@@ -146,7 +147,7 @@ TEST(SharedFile, EveryCutOrFlippedByteIsDamagedAndNewerVersionsAreLeftAlone) {
     Replica a{0x0123456789abcdefULL, {}};
     a.view.texts[1].deleted = true;  // a tombstone beside texts with and without exact forms
     recordLocalList(a.view, {{"x", u"\U0001F600"}, {"y", {}}}, a.machine, kNow);
-    std::string bytes = encodeSharedFile({a.machine, kNow, "PC-1", a.view});
+    std::string bytes = encodeSharedFile({a.machine, kNow, "PC-1", a.view, {}});
     SharedFile read;
     ASSERT_EQ(parseSharedFile(bytes, read), SharedFileRead::Read);
     EXPECT_EQ(read.computer, "PC-1");
@@ -157,7 +158,7 @@ TEST(SharedFile, EveryCutOrFlippedByteIsDamagedAndNewerVersionsAreLeftAlone) {
     flipped[bytes.size() / 2] ^= 1;
     EXPECT_EQ(parseSharedFile(flipped, read), SharedFileRead::Damaged);
     std::string newer = bytes;
-    newer[4] = 2;
+    newer[4] = 3;
     EXPECT_EQ(parseSharedFile(newer, read), SharedFileRead::Newer);
     EXPECT_EQ(parseSharedFile("QMS", read), SharedFileRead::NotShared);
     EXPECT_EQ(parseSharedFile(std::string(kSharedFileMaxBytes + 1, 'x'), read),
@@ -200,6 +201,73 @@ TEST(RegisteredList, MergedRowsKeepTheIdsOfTextsThatStay) {
     EXPECT_EQ(rows, (std::vector<std::pair<std::string, int>>{
                         {"new", 4096}, {"a", 4099}, {"d", 4101}, {"b", 4098}, {"c", 4097}}));
     EXPECT_STREQ(textOfId(store, 4100), "history");
+}
+
+List history(const TextStore& store) {
+    List out;
+    for (int i = 0; i < listCount(store, ListKind::History); ++i)
+        out.push_back(textOfId(store, idAt(store, ListKind::History, i)));
+    return out;
+}
+
+SharedHistory copies(std::vector<std::pair<std::string, uint64_t>> texts) {
+    SharedHistory h;
+    for (auto& [text, stamp] : texts) h.copies.push_back({stamp, text, {}});
+    return h;
+}
+
+// Other machines' copies come in by time, one per text, past registered texts and up to the
+// count; read again (a conflicted older copy too) they are not taken twice.
+TEST(SharedHistory, NewCopiesComeInByTimeOnce) {
+    TextStore store;
+    registerText(store, "reg");
+    for (const char* text : {"old", "a1", "mine"}) recordHistoryText(store, 5, text);
+    SharedHistory own;
+    noteOwnCopy(own, 1, 25, "mine", {}, 10);
+    SharedHistory a = copies({{"a2", 20}, {"both", 12}, {"a1", 10}, {"mine", 5}});
+    SharedHistory b = copies({{"both", 18}, {"reg", 16}, {"b1", 15}});
+    SharedHistory aBefore = copies({{"a1", 10}, {"a0", 3}});
+    std::vector<HistorySource> sources = {{2, &a}, {3, &b}, {1, &own}};
+    recordArrivals(store, 5, takeNewCopies(own, 1, sources));
+    EXPECT_EQ(history(store), (List{"a2", "both", "b1", "a1", "mine"}));
+    sources.push_back({2, &aBefore});
+    EXPECT_TRUE(takeNewCopies(own, 1, sources).empty());
+    a.copies.insert(a.copies.begin(), {30, "a1", {}});
+    recordArrivals(store, 5, takeNewCopies(own, 1, sources));
+    EXPECT_EQ(history(store), (List{"a1", "a2", "both", "b1", "mine"}));
+    std::map<uint64_t, uint64_t> origins = copyOrigins(own, 1, sources);
+    EXPECT_EQ(origins[sharedTextId("both", {})], 3u);
+    EXPECT_EQ(origins.count(sharedTextId("mine", {})), 0u);
+}
+
+// Own stamps rise over a clock set back; the file carries the newest own copies still in the
+// History, and only a file that carries copies needs the later version.
+TEST(SharedHistory, OwnCopiesAreStampedSharedAndReadBack) {
+    TextStore store;
+    SharedHistory own;
+    for (const char* text : {"x", "gone", "y", "x", "x"}) {
+        recordHistoryText(store, 10, text);
+        noteOwnCopy(own, 1, 100, text, {}, 10);
+    }
+    recordHistoryText(store, 10, "?", std::make_shared<const std::u16string>(u"\u00e9"));
+    noteOwnCopy(own, 1, 50, "?", u"\u00e9", 10);
+    clearHistory(store);
+    for (const char* text : {"y", "x"}) recordHistoryText(store, 10, text);
+    recordHistoryText(store, 10, "?", std::make_shared<const std::u16string>(u"\u00e9"));
+    std::vector<SharedCopy> shared = copiesToShare(own, store, 3);
+    std::vector<std::pair<std::string, uint64_t>> got;
+    for (const SharedCopy& copy : shared) got.emplace_back(copy.text, copy.stamp);
+    using Stamped = std::vector<std::pair<std::string, uint64_t>>;
+    EXPECT_EQ(got, (Stamped{{"?", 104}, {"x", 103}, {"y", 102}}));
+    EXPECT_EQ(shared[0].exact, u"\u00e9");
+    SharedFile file{1, kNow, "pc", {}, {shared, own.seen}}, read;
+    std::string bytes = encodeSharedFile(file);
+    ASSERT_EQ(parseSharedFile(bytes, read), SharedFileRead::Read);
+    EXPECT_EQ(bytes[4], 2);
+    EXPECT_EQ(encodeSharedFile(read), bytes);
+    EXPECT_EQ(encodeSharedFile({1, kNow, "pc", {}, {}})[4], 1);
+    for (size_t cut = 4; cut < bytes.size(); ++cut)
+        EXPECT_EQ(parseSharedFile(bytes.substr(0, cut), read), SharedFileRead::Damaged) << cut;
 }
 
 }  // namespace

@@ -98,6 +98,20 @@ TEST_F(SettingsFile, SaveWritesShiftJisKeysAndLongTextsComeBackWhole) {
     EXPECT_EQ(Load("[Quillmate]\r\nログフォルダ=" + folder520 + "表\r\n").log.logFolder, folder520);
 }
 
+// A shared folder code page 932 cannot hold comes back exactly; its exact form is dropped once an
+// older program changed the folder.
+TEST_F(SettingsFile, SharedFolderOutsideTheCodePageComesBackExactly) {
+    AppSettings s = Load("");
+    const std::u16string exact = u"C:\\共有\\한글";
+    std::strcpy(s.shared.folder, AnsiFromWide(exact).c_str());
+    s.shared.folderExact = exact;
+    SaveSettings(testenv::WidePath(path), s);
+    EXPECT_EQ(Value("共有", "フォルダ(Unicode)"), "C:\\%E5%85%B1%E6%9C%89\\%ED%95%9C%EA%B8%80");
+    EXPECT_TRUE(Load(testenv::ReadFileBytes(path)).shared.folderExact == exact);
+    WritePrivateProfileStringA("共有", "フォルダ", "C:\\other", path);
+    EXPECT_TRUE(Load(testenv::ReadFileBytes(path)).shared.folderExact.empty());
+}
+
 TEST_F(SettingsFile, HotkeysComeFromOldAndNewKeysAndOldOnesAreCarriedOnlyWhenMissing) {
     // An empty or non-numeric value in the hotkey section counts as missing, here and on carry.
     AppSettings s = Load(

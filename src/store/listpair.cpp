@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -18,17 +19,13 @@ bool StaleExactMatches(const ListFileOps& ops, const ListFingerprint& listFile) 
     return ops.readExactHead(head) && readExactFingerprint(head, named) && named == listFile;
 }
 
-bool SaveExact(const TextChain& chain, const ListFingerprint& listFile, const ListFileOps& ops) {
-    ExactSnapshot records;
+// The exact forms to write; nothing when there was no memory for them.
+std::optional<ExactSnapshot> SnapshotOf(const TextChain& chain) {
     try {
-        records = exactSnapshot(chain);
+        return exactSnapshot(chain);
     } catch (const std::exception&) {  // bad_alloc
-        return false;
+        return std::nullopt;
     }
-    // No exact text, no file: texts that fit the code page cost no bytes there.
-    if (records.empty()) return ops.removeExact();
-    return ops.replaceExact(
-        [&](const ByteWriter& write) { return writeExactFile(records, listFile, write); });
 }
 
 }  // namespace
@@ -36,12 +33,21 @@ bool SaveExact(const TextChain& chain, const ListFingerprint& listFile, const Li
 ListSave saveListFiles(const TextChain& chain, const ListFileOps& ops) {
     bool exactSaved = true;
     if (ops.replaceExact) {
-        ListFingerprint listFile;
-        // Without the fingerprint nothing tells whether the old exact file would fit.
-        if (!fingerprintOfTextRecords(chain, listFile)) return ListSave::Held;
-        exactSaved = SaveExact(chain, listFile, ops);
-        // An unreadable stale file is not held against the texts, which matter more than forms.
-        if (!exactSaved && StaleExactMatches(ops, listFile)) return ListSave::Held;
+        const std::optional<ExactSnapshot> records = SnapshotOf(chain);
+        // No exact text, no file: texts that fit the code page cost no bytes there, and no pass
+        // over the list for its fingerprint either, unless the old file could not be removed.
+        const bool noForms = records && records->empty();
+        if (!(noForms && ops.removeExact())) {
+            ListFingerprint listFile;
+            // Without the fingerprint nothing tells whether the old exact file would fit.
+            if (!fingerprintOfTextRecords(chain, listFile)) return ListSave::Held;
+            exactSaved = records && !noForms && ops.replaceExact([&](const ByteWriter& write) {
+                return writeExactFile(*records, listFile, write);
+            });
+            // An unreadable stale file is not held against the texts, which matter more than
+            // forms.
+            if (!exactSaved && StaleExactMatches(ops, listFile)) return ListSave::Held;
+        }
     }
     if (!ops.replaceTexts(TextsOf(chain))) return ListSave::TextsNotSaved;
     return exactSaved ? ListSave::Saved : ListSave::ExactNotSaved;

@@ -26,7 +26,7 @@ std::string FileOf(uint64_t machine) {
     }
     SharedState view;
     recordLocalList(view, list, machine, 1800000000);
-    return encodeSharedFile({machine, 1800000000, "PC", view});
+    return encodeSharedFile({machine, 1800000000, "PC", view, {}});
 }
 
 }  // namespace

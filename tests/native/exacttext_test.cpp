@@ -231,6 +231,28 @@ TEST(ExactFile, MarkerDenseFilesAreReadInLinearTime) {
     }
 }
 
+// Files already written keep their check sums: zlib's CRC-32, eight bytes a step and the tail a
+// byte at a time, continued across pieces.
+TEST(ExactFile, CheckSumIsZlibsCrc32) {
+    const auto bitwise = [](std::string_view bytes) {
+        uint32_t crc = ~0u;
+        for (unsigned char b : bytes) {
+            crc ^= b;
+            for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+        }
+        return ~crc;
+    };
+    EXPECT_EQ(crc32Of(0, "123456789"), 0xCBF43926u);
+    std::string bytes;
+    for (int i = 0; i < 300; ++i) bytes += static_cast<char>(i * 7 + 1);
+    for (size_t n : {0, 1, 7, 8, 9, 16, 17, 300}) {
+        std::string_view piece(bytes.data(), n);
+        EXPECT_EQ(crc32Of(0, piece), bitwise(piece)) << n;
+        EXPECT_EQ(crc32Of(crc32Of(0, piece.substr(0, n / 2)), piece.substr(n / 2)), bitwise(piece))
+            << n;
+    }
+}
+
 TEST(ExactFile, Utf8KeepsEveryUnitAndRefusesBadBytes) {
     for (std::u16string text :
          {std::u16string(u"caf\u00E9 \u2014 \u2713 \U0001F600 \uD55C\uAD6D\uC5B4"),

@@ -25,8 +25,7 @@ constexpr size_t kLegacyHeaderSize = 16;
 // and a byte at a time was most of its cost.
 using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
 
-CrcTables MakeCrcTables() {
-    CrcTables tables{};
+void FillCrcTables(CrcTables& tables) {
     for (uint32_t n = 0; n < 256; ++n) {
         uint32_t c = n;
         for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
@@ -35,7 +34,16 @@ CrcTables MakeCrcTables() {
     for (size_t k = 1; k < tables.size(); ++k)
         for (uint32_t n = 0; n < 256; ++n)
             tables[k][n] = (tables[k - 1][n] >> 8) ^ tables[0][tables[k - 1][n] & 0xFF];
-    return tables;
+}
+
+// Made at the first use, on the heap: as a static object they would be 8 KB of the exe's data.
+const CrcTables& Crc32Tables() {
+    static const CrcTables* const tables = [] {
+        auto* made = new CrcTables;
+        FillCrcTables(*made);
+        return made;
+    }();
+    return *tables;
 }
 
 uint32_t LoadU32(const unsigned char* p) {
@@ -72,7 +80,7 @@ bool utf16FromUtf8(std::string_view text, std::u16string& out) {
 }
 
 uint32_t crc32Of(uint32_t crc, std::string_view bytes) {
-    static const CrcTables t = MakeCrcTables();
+    const CrcTables& t = Crc32Tables();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     size_t n = bytes.size();
     crc = ~crc;

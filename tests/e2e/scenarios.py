@@ -541,6 +541,24 @@ def all_files(folder):
 SEARCH = "履歴の検索"
 
 
+def search_count(q):
+    return (q.dialog_output("get-text", SEARCH, 1103) or "").strip()
+
+
+def check_search_count(q, expected, what):
+    check_equal(wait_until(lambda: search_count(q) == expected, 5) and search_count(q), expected,
+                what)
+
+
+def check_enter_chooses(q, text):
+    """Enter in the search window puts text on the clipboard and closes the window."""
+    check(q.driver("keys", "return").returncode == 0, "Enter pressed")
+    expected = text.encode("utf-8")
+    check_equal(wait_until(lambda: clipboard_text() == expected, 5) and clipboard_text(), expected,
+                "clipboard after Enter")
+    check_equal(q.driver("wait-dialog-gone", SEARCH, "10000").returncode, 0, "the window closed")
+
+
 @scenario
 def search_narrows_a_long_history_to_one_text(q):
     q.write("quillmate.hst", records(*("log entry %d 議事録" % i for i in range(4000))))
@@ -549,19 +567,11 @@ def search_narrows_a_long_history_to_one_text(q):
     check(q.command(40060), "command 40060 posted")
     check_equal(q.driver("wait-dialog", SEARCH, "30000").returncode, 0, "the window opened")
 
-    def count():
-        return (q.dialog_output("get-text", SEARCH, 1103) or "").strip()
-
-    check_equal(count(), "4000 / 4000 件", "the count of an empty field")
+    check_equal(search_count(q), "4000 / 4000 件", "the count of an empty field")
     check_equal(q.dialog("set-text", SEARCH, 1100, "議事録 ENTRY １２３４").returncode, 0,
                 "words typed")
-    check_equal(wait_until(lambda: count() == "1 / 4000 件", 5) and count(), "1 / 4000 件",
-                "the count once narrowed")
-    check(q.driver("keys", "return").returncode == 0, "Enter pressed")
-    expected = "log entry 1234 議事録".encode("utf-8")
-    check_equal(wait_until(lambda: clipboard_text() == expected, 5) and clipboard_text(), expected,
-                "clipboard after Enter")
-    check_equal(q.driver("wait-dialog-gone", SEARCH, "10000").returncode, 0, "the window closed")
+    check_search_count(q, "1 / 4000 件", "the count once narrowed")
+    check_enter_chooses(q, "log entry 1234 議事録")
     check_equal(q.quit(), 0, "exit code")
 
 
@@ -623,8 +633,7 @@ def code_page_1252_keeps_shift_jis(q):
     check(q.command(40060), "command 40060 posted")
     check_equal(q.driver("wait-dialog", SEARCH, "30000").returncode, 0,
                 "the search window captioned 履歴の検索")
-    check_equal((q.dialog_output("get-text", SEARCH, 1103) or "").strip(), "1 / 1 件",
-                "its status line")
+    check_equal(search_count(q), "1 / 1 件", "its status line")
     check_equal(q.quit(), 0, "exit code")
     check("履歴の記憶数=1".encode(CP932) in (q.read("quillmate.ini") or b""),
           "the .ini in Shift-JIS")
@@ -637,24 +646,15 @@ def search_takes_every_typed_character_and_finds_katakana_in_half_width(q):
     check(q.command(40060), "command 40060 posted")
     check_equal(q.driver("wait-dialog", SEARCH, "30000").returncode, 0, "the window opened")
 
-    def count():
-        return (q.dialog_output("get-text", SEARCH, 1103) or "").strip()
-
     # é is outside the code page: it reaches the field whole and matches no Shift-JIS text,
     # where a '?' or an 'e' in its place would match the first one.
     check_equal(q.dialog("post-chars", SEARCH, 1100, "00E9").returncode, 0, "é typed")
-    check_equal(wait_until(lambda: count() == "0 / 3 件", 5) and count(), "0 / 3 件",
-                "the count after é")
+    check_search_count(q, "0 / 3 件", "the count after é")
     check_equal(q.dialog("set-text", SEARCH, 1100, "").returncode, 0, "field emptied")
     check_equal(q.dialog("post-chars", SEARCH, 1100, "30AB", "30BF", "30AB", "30CA").returncode,
                 0, "カタカナ typed")
-    check_equal(wait_until(lambda: count() == "1 / 3 件", 5) and count(), "1 / 3 件",
-                "the count of カタカナ")
-    check(q.driver("keys", "return").returncode == 0, "Enter pressed")
-    expected = "ｶﾀｶﾅの伝票 0001".encode("utf-8")
-    check_equal(wait_until(lambda: clipboard_text() == expected, 5) and clipboard_text(), expected,
-                "clipboard after Enter")
-    check_equal(q.driver("wait-dialog-gone", SEARCH, "10000").returncode, 0, "the window closed")
+    check_search_count(q, "1 / 3 件", "the count of カタカナ")
+    check_enter_chooses(q, "ｶﾀｶﾅの伝票 0001")
     check_equal(q.quit(), 0, "exit code")
 
 

@@ -8,7 +8,16 @@ set -u
 export QM_RESULTS=$QM_BUILD/results.txt
 mkdir -p "$QM_BUILD"
 : >"$QM_RESULTS"
+log=$QM_BUILD/test-output.txt
+: >"$log"
 status=0
+
+# Runs one phase with its output kept, so the end of the run can name what failed: a CI log
+# is often read from its tail only.
+phase() {
+    "$@" 2>&1 | tee -a "$log"
+    return "${PIPESTATUS[0]}"
+}
 
 for tree in native win64 win32; do
     echo "== building $tree"
@@ -32,18 +41,24 @@ if [ -x "$QM_BUILD/native/pure_tests" ]; then
 fi
 
 echo "== fuzz targets, 20 s each"
-bash "$QM_ROOT/scripts/fuzz.sh" 20 || status=1
+phase bash "$QM_ROOT/scripts/fuzz.sh" 20 || status=1
 
 echo "== win64 tests under Wine"
-bash "$QM_ROOT/scripts/run-wine-tests.sh" || status=1
+phase bash "$QM_ROOT/scripts/run-wine-tests.sh" || status=1
 
 for suite in "$QM_ROOT"/tests/e2e/run-*.sh; do
     [ -f "$suite" ] || continue
     echo "== $(basename "$suite")"
-    bash "$suite" || status=1
+    phase bash "$suite" || status=1
 done
 
 read -r passed failed < <(awk '{p += $2; f += $3} END {print p + 0, f + 0}' "$QM_RESULTS")
-[ "$failed" -gt 0 ] && status=1
+if [ "$failed" -gt 0 ]; then
+    status=1
+    echo "== what failed"
+    awk '$3 > 0 {print "suite " $1 ": " $3 " failed"}' "$QM_RESULTS"
+    grep -hE '^FAIL |^\[  FAILED  \] [A-Za-z]|: FAIL |: FAILED' "$log" \
+        "$QM_BUILD/native-tests.txt" 2>/dev/null | sort -u
+fi
 echo "$passed passed, $failed failed"
 exit $status

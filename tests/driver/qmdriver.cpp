@@ -67,10 +67,23 @@ int WaitWindow(DWORD timeoutMs, bool present) {
     return 1;
 }
 
+// A busy Wine can leave a window briefly unlisted; the caller wants the command delivered, so
+// this waits for the window as wait-window does rather than failing on the first look.
 int PostCommand(WPARAM id) {
-    HWND window = FindQuillmate();
-    if (!window) return 2;
-    return PostMessageA(window, WM_COMMAND, id, 0) ? 0 : 1;
+    DWORD start = GetTickCount();
+    DWORD error = 0;
+    do {
+        HWND window = FindQuillmate();
+        if (window && PostMessageA(window, WM_COMMAND, id, 0)) return 0;
+        error = window ? GetLastError() : 0;
+        Sleep(100);
+    } while (GetTickCount() - start < 10000);
+    if (error) {
+        std::fprintf(stderr, "PostMessage failed, error %lu\n", error);
+        return 1;
+    }
+    std::fprintf(stderr, "no window Quillmate within 10 s\n");
+    return 2;
 }
 
 int IconClick(const char* button) {

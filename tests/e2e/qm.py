@@ -206,13 +206,24 @@ class Quillmate:
         return result.stdout.decode(CP932, "replace") if result.returncode == 0 else None
 
     def command(self, command_id):
-        return self.driver("post-command", str(command_id)).returncode == 0
+        result = self.driver("post-command", str(command_id))
+        if result.returncode != 0:
+            if self.proc is None:
+                state = "not started"
+            elif self.proc.poll() is None:
+                state = "running"
+            else:
+                state = "ended with exit code %d" % self.proc.returncode
+            raise AssertionError("command %d not posted (driver exit %d: %s; Quillmate %s)" % (
+                command_id, result.returncode, result.stderr.decode("utf-8", "replace").strip(),
+                state))
+        return True
 
     def quit(self):
         """Command 40001; the process's exit code, or None when it did not end."""
         if self.proc is None or self.proc.poll() is not None:
             return self.proc.returncode if self.proc else None
-        self.command(40001)
+        self.driver("post-command", "40001")
         return self.wait_exit(60)
 
     def stop(self):

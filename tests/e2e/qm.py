@@ -208,15 +208,9 @@ class Quillmate:
     def command(self, command_id):
         result = self.driver("post-command", str(command_id))
         if result.returncode != 0:
-            if self.proc is None:
-                state = "not started"
-            elif self.proc.poll() is None:
-                state = "running"
-            else:
-                state = "ended with exit code %d" % self.proc.returncode
-            raise AssertionError("command %d not posted (driver exit %d: %s; Quillmate %s)" % (
-                command_id, result.returncode, result.stderr.decode("utf-8", "replace").strip(),
-                state))
+            state = self.proc.poll() if self.proc else "not started"
+            raise AssertionError("command %d not posted: %s (Quillmate's exit code: %s)" % (
+                command_id, result.stderr.decode("utf-8", "replace").strip(), state))
         return True
 
     def quit(self):

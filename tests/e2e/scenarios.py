@@ -40,8 +40,7 @@ def check_equal(actual, expected, what):
 
 
 def copy_texts(q, texts):
-    """Copies each text once the one before has reached the .hst: a fixed pause can be too short
-    on a busy machine, and a copy made before Wine read the last one drops that one."""
+    """Each copy waits for the one before to reach the .hst, or Wine may drop that one."""
     for text in texts:
         before = q.read("quillmate.hst")
         copy_text(text)
